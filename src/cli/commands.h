@@ -1,0 +1,23 @@
+#pragma once
+/// Subcommands of qlxs-cli. Each takes the arguments after its name and
+/// returns the process exit code: 0 success, 1 bad input or I/O failure,
+/// 2 usage error.
+
+#include <string_view>
+
+namespace qlxs::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;
+inline constexpr int kExitUsage = 2;
+
+struct Command {
+  std::string_view name;
+  std::string_view summary;
+  int (*run)(int argc, char** argv);
+};
+
+/// True when the arguments ask for help (-h or --help).
+bool WantsHelp(int argc, char** argv);
+
+}  // namespace qlxs::cli

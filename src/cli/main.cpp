@@ -1,0 +1,61 @@
+// qlxs-cli: the headless face of the line monitor.
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <iterator>
+
+#include "cli/commands.h"
+
+namespace qlxs::cli {
+
+bool WantsHelp(int argc, char** argv) {
+  for (int i = 0; i < argc; ++i)
+    if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0) return true;
+  return false;
+}
+
+namespace {
+
+const Command kCommands[] = {
+    {"", "", nullptr},
+};
+
+void Usage(FILE* out) {
+  std::fprintf(out,
+               "Usage: qlxs-cli COMMAND [ARGS...]\n"
+               "Passive line monitor for IEC 60870-5-104 over PPP on serial lines.\n\n"
+               "Commands:\n");
+  for (const Command& c : kCommands)
+    if (c.run) std::fprintf(out, "  %-10.*s %.*s\n", static_cast<int>(c.name.size()), c.name.data(),
+                            static_cast<int>(c.summary.size()), c.summary.data());
+  std::fprintf(out, "\nRun 'qlxs-cli COMMAND --help' for the arguments of a command.\n");
+}
+
+}  // namespace
+}  // namespace qlxs::cli
+
+int main(int argc, char** argv) {
+  using namespace qlxs::cli;
+  // A log write beyond a file size limit must fail with EFBIG and be
+  // reported, not kill the process and lose what is still in memory.
+  std::signal(SIGXFSZ, SIG_IGN);
+  if (argc < 2) {
+    Usage(stderr);
+    return kExitUsage;
+  }
+  const std::string_view name = argv[1];
+  if (name == "-h" || name == "--help" || name == "help") {
+    Usage(stdout);
+    return kExitOk;
+  }
+  if (name == "--version") {
+    std::printf("qlxs-cli %s\n", QLXS_VERSION);
+    return kExitOk;
+  }
+  for (const Command& c : kCommands)
+    if (c.run && c.name == name) return c.run(argc - 2, argv + 2);
+  std::fprintf(stderr, "qlxs-cli: unknown command '%s'\n", argv[1]);
+  Usage(stderr);
+  return kExitUsage;
+}

@@ -1,0 +1,23 @@
+#pragma once
+/// Run-time values of the program, derived at start and while it runs.
+
+#include <cstdint>
+#include <string>
+
+namespace qlxs {
+
+struct T_AllgVar {
+  std::string ProgDir;   ///< program directory, with a trailing '/'
+  std::string DataDir;   ///< data directory, with a trailing '/'
+  int pnr = 0;           ///< instance number 1..6; 0 when none was claimed
+  int first = 0;         ///< 1 when an instance number was claimed
+  std::string dtlog;     ///< current telegram log file
+  std::string dtOaTxt;   ///< current element text file
+  bool logopt = false;   ///< the current log was named explicitly
+  bool logsave = false;  ///< a telegram was stored since the log was opened
+  bool logerr = false;   ///< a write of the log file failed
+  int lastIoResult = 0;  ///< I/O result of the last log open or close
+  double syszt = 0;      ///< local time last read by the main loop
+};
+
+}  // namespace qlxs

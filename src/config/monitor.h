@@ -1,0 +1,44 @@
+#pragma once
+/// The whole state of one running monitor: configuration records, the two
+/// port states, the counters, the telegram log and the platform services.
+/// The desktop program and the command line each own one; tests build a
+/// fresh one with a manual clock and a temporary data directory.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+#include "config/allg_par.h"
+#include "config/allg_var.h"
+#include "config/prg_par.h"
+#include "log/telegram_log.h"
+#include "model/port_state.h"
+#include "model/telegram.h"
+
+namespace qlxs {
+
+class Clock;
+class MessageSink;
+
+struct Monitor {
+  Monitor(Clock& clock, MessageSink& messages);
+  Monitor(const Monitor&) = delete;
+  Monitor& operator=(const Monitor&) = delete;
+
+  Clock& clock;            ///< tick and local time
+  MessageSink& messages;   ///< numbered messages
+
+  T_AllgVar AllgVar;       ///< run-time values
+  T_PrgPar PrgPar;         ///< settings record
+  T_AllgPar AllgPar;       ///< general parameters (travel in log headers)
+  std::array<T_ComVar, 2> ports;  ///< first and second port
+  TelegramCounters counters{};    ///< telegram counters per receiver number
+  int32_t TickOffset = 0;  ///< maps the millisecond tick to the local time of day
+  TelegramLog log;         ///< the telegram log with its reader and online ring
+
+  /// Called with every telegram that the store has filed into the log (after
+  /// numbering); the command line prints telegrams from here.
+  std::function<void(const T_Telegramm&)> onStored;
+};
+
+}  // namespace qlxs
