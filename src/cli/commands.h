@@ -20,4 +20,7 @@ struct Command {
 /// True when the arguments ask for help (-h or --help).
 bool WantsHelp(int argc, char** argv);
 
+/// qlxs-cli simulate: writes the octets of a simulated line to two files.
+int RunSimulate(int argc, char** argv);
+
 }  // namespace qlxs::cli

@@ -18,7 +18,7 @@ bool WantsHelp(int argc, char** argv) {
 namespace {
 
 const Command kCommands[] = {
-    {"", "", nullptr},
+    {"simulate", "write the octets of a simulated line to two files", RunSimulate},
 };
 
 void Usage(FILE* out) {
