@@ -23,6 +23,10 @@ struct Spec {
   size_t end = 0;
 };
 
+// Widths and precisions beyond this are taken as this (a damaged text must
+// not make huge strings).
+constexpr int kMaxWidth = 1000;
+
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
@@ -137,6 +141,7 @@ std::string Localise(std::string s, bool group) {
 }
 
 std::string FormatOne(const Spec& s, const FormatArg* a) {
+  if (!a) return "";
   char buf[512];
   if (a && std::holds_alternative<std::string>(a->value) && s.kind != 's')
     return std::get<std::string>(a->value);  // a text stands for itself
@@ -227,9 +232,10 @@ std::string FormatText(std::string_view fmt, std::initializer_list<FormatArg> ar
     if (s.width == -2) {
       const int64_t w = AsInt(take(-1));
       s.left = s.left || w < 0;
-      s.width = static_cast<int>(std::min<int64_t>(w < 0 ? -w : w, 1000));
+      s.width = static_cast<int>(std::min<int64_t>(w < 0 ? -w : w, kMaxWidth));
     }
     if (s.precision == -2) s.precision = static_cast<int>(std::clamp<int64_t>(AsInt(take(-1)), -1, 1000));
+    s.width = std::min(s.width, kMaxWidth);
     std::string piece = FormatOne(s, take(s.index));
     const size_t len = Utf8Length(piece);
     if (s.width > 0 && len < static_cast<size_t>(s.width)) {
