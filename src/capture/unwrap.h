@@ -1,21 +1,63 @@
 #pragma once
 /// PPP, IPv4 and TCP unwrapping of a completed frame and the extraction of
-/// the IEC 104 APDUs it carries.
+/// the IEC 104 APDUs it carries, with the reassembly of APDUs that span
+/// TCP segments.
+///
+/// Damaged or lying headers never make the unwrapping read outside the
+/// received octets:
+/// - a 0x7D as the last octet of a frame has nothing to escape and is dropped;
+/// - a frame too short to hold its PPP protocol field is not analysed
+///   (`prot` and `ofs` stay 0, class 0, status unchanged);
+/// - an IPv4 header that is cut short, whose header-length nibble is below 5,
+///   or whose TCP header (data-offset nibble below 5 included) does not lie
+///   within the received datagram gets status 23 and class 0;
+/// - a datagram whose total length claims more octets than arrived gets
+///   status 23 (13 stays when the time-out closed the frame), and only the
+///   payload octets present are cut.
+/// The information field of a frame ending in a flag ends before the FCS.
+
+#include <array>
 
 #include "model/port_state.h"
+#include "model/telegram.h"
 
 namespace qlxs {
 
 struct Monitor;
 
+/// Slots of the table of APDUs that continue in a later segment.
+inline constexpr int kPendingSlots = 8;
+
+/// One slot of `PendingApdus`: the identity of the connection direction and
+/// the part of the APDU received so far (`b` from 0x68 on, `lg` octets). The
+/// slot is free when the source address of its key is zero.
+struct T_PendingApdu {
+  T_VId key{};
+  T_Telegramm te{};
+};
+
+/// The table of pending APDUs, shared by both ports.
+using PendingApduTable = std::array<T_PendingApdu, kPendingSlots>;
+
+/// Removes the PPP byte stuffing of `t` in place: 0x7D and the octet after it
+/// become that octet XOR 0x20; flags stay. A trailing lone 0x7D is dropped.
+void Unstuff(T_Telegramm& t);
+
 /// Analyses the frame under construction of `port` (`em.te`) in place:
-/// unstuffs it and reads the PPP, IPv4 and TCP headers. May set `stat`,
-/// `ta`, `prot` and `ofs`. Returns true when the frame carries IEC 104
-/// payload that `ExtractApdus` must cut.
+/// unstuffs it and reads the PPP, IPv4 and TCP headers. Sets `prot` and
+/// `ofs`; sets `ta` 5 for IEC 104 traffic and `stat` 23 or 59 for faulty
+/// IPv4 datagrams; prepares `em.vid`, `em.pofs` and `em.plg` and updates
+/// `LastVid`. Returns true when the frame carries IEC 104 payload that
+/// `ExtractApdus` must cut.
 bool UnwrapFrame(Monitor& m, T_ComVar& port);
 
-/// Cuts the APDUs and payload pieces out of the frame that `UnwrapFrame`
-/// accepted, checks each APDU and stores them after the raw frame.
+/// Cuts the payload that `UnwrapFrame` found into APDU and piece telegrams:
+/// completes a pending APDU of the same identity first, checks every
+/// complete APDU and stores each telegram in payload order. Call it after
+/// the raw frame has been stored.
 void ExtractApdus(Monitor& m, T_ComVar& port);
+
+/// Empties `PendingApdus` (going online).
+void ClearPendingApdus(Monitor& m);
 
 }  // namespace qlxs

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "capture/unwrap.h"
 #include "config/allg_par.h"
 #include "config/allg_var.h"
 #include "config/prg_par.h"
@@ -34,6 +35,8 @@ struct Monitor {
   std::array<T_ComVar, 2> ports;  ///< first and second port
   TelegramCounters counters{};    ///< telegram counters per receiver number
   int32_t TickOffset = 0;  ///< maps the millisecond tick to the local time of day
+  T_VId LastVid{};         ///< identity of the last IEC 104 IPv4 segment on either port
+  PendingApduTable PendingApdus{};  ///< APDUs that continue in a later segment, both ports
   TelegramLog log;         ///< the telegram log with its reader and online ring
 
   /// Called with every telegram that the store has filed into the log (after

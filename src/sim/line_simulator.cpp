@@ -695,7 +695,7 @@ void Simulator::Spontaneous() {
 // itself is not seen as an APDU.
 void Simulator::LostSegment() {
   Side& st = Station();
-  Flush(st);
+  while (!st.queue.empty()) Flush(st);
   ++r_.faults[static_cast<int>(Fault::LostSegment)];
   ++r_.splitApdus;
   QueueI(st, MakeAsdu(36, false, rng_.Between(1, 3), kCauseSpontaneous, ca_, 36000 + rng_.Below(100), rng_, now_));
@@ -754,7 +754,8 @@ void Simulator::Conversation() {
 void Simulator::Closing() {
   Side& st = Station();
   Side& ms = Master();
-  for (Side* s : {&st, &ms}) Flush(*s);
+  for (Side* s : {&st, &ms})
+    while (!s->queue.empty()) Flush(*s);
   QueueU(ms, kStopDtAct);
   Send(ms);
   QueueU(st, kStopDtCon);
