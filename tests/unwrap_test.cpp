@@ -27,7 +27,7 @@ void Complete(CaptureFixture& fx, T_ComVar& port, const Bytes& octets, uint8_t s
   T_Telegramm& te = port.em.te;
   ClearTelegram(te);
   std::memset(te.b, 0x68, sizeof te.b);
-  std::memcpy(te.b, octets.data(), octets.size());
+  if (!octets.empty()) std::memcpy(te.b, octets.data(), octets.size());
   te.lg = static_cast<int16_t>(octets.size());
   te.stat = stat;
   te.ek = port.em.enr;
@@ -91,7 +91,7 @@ TEST(Unwrap, UnstuffUndoesEscapesAndDropsALoneEscape) {
   for (const auto& c : cases) {
     T_Telegramm t{};
     std::memset(t.b, 0x5E, sizeof t.b);
-    std::memcpy(t.b, c.in.data(), c.in.size());
+    if (!c.in.empty()) std::memcpy(t.b, c.in.data(), c.in.size());
     t.lg = static_cast<int16_t>(c.in.size());
     Unstuff(t);
     EXPECT_EQ(DataOf(t), c.out) << test::Hex(c.in);

@@ -94,7 +94,7 @@ Bytes BuildTcpIpDatagram(const TcpIpHeader& h, const uint8_t* payload, size_t n)
   ip[9] = 6;
   std::memcpy(ip + 12, h.src, 4);
   std::memcpy(ip + 16, h.dst, 4);
-  std::memcpy(ip + 20, ipOpt.data(), ipOpt.size());
+  if (!ipOpt.empty()) std::memcpy(ip + 20, ipOpt.data(), ipOpt.size());
   Put16(ip + 10, ChecksumFinish(ChecksumAdd(0, ip, ihl)));
 
   uint8_t* tcp = ip + ihl;
@@ -105,7 +105,7 @@ Bytes BuildTcpIpDatagram(const TcpIpHeader& h, const uint8_t* payload, size_t n)
   tcp[12] = static_cast<uint8_t>((thl / 4) << 4);
   tcp[13] = h.flags;
   Put16(tcp + 14, h.window);
-  std::memcpy(tcp + 20, tcpOpt.data(), tcpOpt.size());
+  if (!tcpOpt.empty()) std::memcpy(tcp + 20, tcpOpt.data(), tcpOpt.size());
   if (n) std::memcpy(tcp + thl, payload, n);
 
   uint8_t pseudo[12];
