@@ -14,7 +14,7 @@ namespace qlxs {
 namespace {
 
 // One parsed specifier; `end` is the offset after it.
-struct Spec {
+struct Specifier {
   int index = -1;  // explicit argument index, -1 when none
   bool left = false;
   int width = -1;  // -1: none, -2: "*"
@@ -46,8 +46,8 @@ int ReadNumber(std::string_view fmt, size_t& i) {
 }
 
 // Parses the specifier that starts with the '%' at fmt[start].
-Spec ParseSpec(std::string_view fmt, size_t start) {
-  Spec s;
+Specifier ParseSpecifier(std::string_view fmt, size_t start) {
+  Specifier s;
   size_t i = start + 1;
   if (i < fmt.size() && fmt[i] == '%') {
     s.kind = '%';
@@ -140,7 +140,7 @@ std::string Localise(std::string s, bool group) {
   return intPart + frac;
 }
 
-std::string FormatOne(const Spec& s, const FormatArg* a) {
+std::string FormatOne(const Specifier& s, const FormatArg* a) {
   if (!a) return "";
   char buf[512];
   if (a && std::holds_alternative<std::string>(a->value) && s.kind != 's')
@@ -181,7 +181,7 @@ std::string FormatOne(const Spec& s, const FormatArg* a) {
         else if (const auto* i = std::get_if<int64_t>(&a->value))
           text = std::to_string(*i);
         else
-          text = FormatOne(Spec{-1, false, -1, -1, 'g', 0}, a);
+          text = FormatOne(Specifier{-1, false, -1, -1, 'g', 0}, a);
       }
       if (s.precision >= 0) text.resize(Utf8Offset(text, static_cast<size_t>(s.precision)));
       return text;
@@ -213,7 +213,7 @@ std::string FormatText(std::string_view fmt, std::initializer_list<FormatArg> ar
       break;
     }
     out.append(fmt.substr(i, pct - i));
-    Spec s = ParseSpec(fmt, pct);
+    Specifier s = ParseSpecifier(fmt, pct);
     i = s.end;
     if (s.kind == '%') {
       out += '%';
@@ -251,7 +251,7 @@ std::string FormatArgumentKinds(std::string_view fmt) {
   std::string kinds;
   size_t i = 0;
   while ((i = fmt.find('%', i)) != std::string_view::npos) {
-    const Spec s = ParseSpec(fmt, i);
+    const Specifier s = ParseSpecifier(fmt, i);
     if (s.kind == 0) {  // a lone '%' takes no argument
       ++i;
       continue;
