@@ -116,28 +116,22 @@ double AsReal(const FormatArg* a) {
   return 0;
 }
 
-// Replaces the '.' of printf output by the locale's decimal separator and
-// groups the integer digits when asked.
-std::string Localise(std::string s, bool group) {
-  const size_t dot = s.find('.');
-  std::string intPart = s.substr(0, dot);
-  std::string frac = dot == std::string::npos ? "" : DecimalPoint() + s.substr(dot + 1);
-  if (group) {
-    const bool neg = !intPart.empty() && intPart[0] == '-';
-    const std::string digits = neg ? intPart.substr(1) : intPart;
-    bool allDigits = !digits.empty();
-    for (char c : digits) allDigits = allDigits && IsDigit(c);
-    if (allDigits) {
-      const std::string sep = ThousandsSeparator();
-      std::string out;
-      for (size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) out += sep;
-        out += digits[i];
-      }
-      intPart = (neg ? "-" : "") + out;
-    }
+// Puts thousands separators into the integer part of a number that printf
+// wrote in the current locale.
+std::string Grouped(const std::string& s) {
+  const size_t point = s.find(DecimalPoint());
+  const std::string intPart = s.substr(0, point);
+  const std::string rest = point == std::string::npos ? "" : s.substr(point);
+  const bool neg = !intPart.empty() && intPart[0] == '-';
+  const std::string digits = neg ? intPart.substr(1) : intPart;
+  if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos) return s;
+  const std::string sep = ThousandsSeparator();
+  std::string out = neg ? "-" : "";
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) out += sep;
+    out += digits[i];
   }
-  return intPart + frac;
+  return out + rest;
 }
 
 std::string FormatOne(const Specifier& s, const FormatArg* a) {
@@ -171,7 +165,7 @@ std::string FormatOne(const Specifier& s, const FormatArg* a) {
       const char conv = s.kind == 'n' || s.kind == 'm' ? 'f' : s.kind;
       const char pattern[] = {'%', '.', '*', conv, 0};
       std::snprintf(buf, sizeof buf, pattern, prec, v);
-      return Localise(buf, s.kind == 'n' || s.kind == 'm');
+      return s.kind == 'n' || s.kind == 'm' ? Grouped(buf) : std::string(buf);
     }
     case 's': {
       std::string text;
