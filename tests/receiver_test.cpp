@@ -270,6 +270,13 @@ TEST(Receiver, ReadsAnEventInBlocksEachWithItsOwnLineError) {
   EXPECT_EQ(rig.stored[1].b[520], 4);
 }
 
+TEST(Receiver, AnEventAnnouncingMoreThanThePortHasEnds) {
+  Rig rig;
+  rig.serial[0].Feed(Hex("7E 01 7E"));
+  OnPortEvent(rig.m, rig.Port(), kMsgDataAvailable, 0, 5000);
+  EXPECT_EQ(Frames(rig.stored), (std::vector<Frame>{{40, "7E 01 7E"}}));
+}
+
 TEST(Receiver, StampsFramesWithTheTimeTheyWereClosed) {
   Rig rig;
   rig.Receive(Hex("7E 01 02"));
@@ -480,6 +487,8 @@ TEST(Receiver, RandomStreamLosesNothingAndNeverOverflows) {
                            StatNotIpv4, StatIpLengthZero};
       ASSERT_NE(std::find(std::begin(known), std::end(known), t.stat), std::end(known)) << int(t.stat);
       received.insert(received.end(), t.b, t.b + frame);
+      // Stored records are clean past their data, whatever came before.
+      for (int k = t.lg; k < kTelegramDataSize; ++k) ASSERT_EQ(t.b[k], 0) << k;
     };
     std::mt19937 rng(1234 + tlg);
     auto octet = [&]() -> uint8_t {
