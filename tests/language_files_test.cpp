@@ -286,6 +286,52 @@ TEST_F(LanguageFiles, CauseListsAreWrittenAsPairsAndCoverTheTypeList) {
     }
 }
 
+// The rules of IEC 60870-5-101/104 that the cause lists must follow,
+// one case per kind of type (see docs/cause-lists.md).
+TEST_F(LanguageFiles, CauseListsFollowTheCompanionStandards) {
+  const struct {
+    int type, cause;
+    bool permitted;
+  } cases[] = {
+      {1, 20, true},    // interrogated by station interrogation
+      {1, 36, true},    // interrogated by group 16
+      {1, 11, true},    // return information, remote command
+      {1, 6, false},    // monitor information is never activated
+      {7, 11, false},   // bitstrings are no return information
+      {9, 1, true},     // measured values may be periodic
+      {1, 1, false},
+      {15, 37, true},   // integrated totals answer counter interrogation
+      {15, 20, false},
+      {30, 3, true},    // time-tagged information is spontaneous ...
+      {30, 20, false},  // ... and no answer to an interrogation
+      {38, 3, true},
+      {38, 5, false},
+      {45, 6, true},    // commands: activation and its confirmation, termination
+      {45, 10, true},
+      {45, 47, true},   // the mirrored "unknown" causes
+      {45, 3, false},
+      {51, 8, false},   // no deactivation of a bitstring command
+      {58, 9, true},    // time-tagged commands like their untagged forms
+      {70, 4, true},    // end of initialization
+      {70, 3, false},
+      {100, 8, true},
+      {101, 8, false},
+      {102, 5, true},
+      {102, 6, false},
+      {103, 3, true},
+      {110, 20, true},  // parameters answer interrogations
+      {113, 9, true},
+      {120, 13, true},  // file transfer
+      {122, 5, true},
+      {126, 5, true},
+      {126, 13, false},
+  };
+  for (const Language& l : *languages_)
+    for (const auto& c : cases)
+      EXPECT_EQ(CausePermitted(l.v, TypeGroup(l.v, c.type), c.cause), c.permitted)
+          << l.name << ": type " << c.type << ", cause " << c.cause;
+}
+
 TEST_F(LanguageFiles, TypeAndCauseNamesMatchTheTypeNameFileAndTheCauseList) {
   for (const Language& l : *languages_) {
     for (const Directive& d : All("whole"))

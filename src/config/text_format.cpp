@@ -14,7 +14,7 @@ namespace qlxs {
 namespace {
 
 // One parsed specifier; `end` is the offset after it.
-struct Spec {
+struct Specifier {
   int index = -1;  // explicit argument index, -1 when none
   bool left = false;
   int width = -1;  // -1: none, -2: "*"
@@ -46,8 +46,8 @@ int ReadNumber(std::string_view fmt, size_t& i) {
 }
 
 // Parses the specifier that starts with the '%' at fmt[start].
-Spec ParseSpec(std::string_view fmt, size_t start) {
-  Spec s;
+Specifier ParseSpecifier(std::string_view fmt, size_t start) {
+  Specifier s;
   size_t i = start + 1;
   if (i < fmt.size() && fmt[i] == '%') {
     s.kind = '%';
@@ -116,31 +116,25 @@ double AsReal(const FormatArg* a) {
   return 0;
 }
 
-// Replaces the '.' of printf output by the locale's decimal separator and
-// groups the integer digits when asked.
-std::string Localise(std::string s, bool group) {
-  const size_t dot = s.find('.');
-  std::string intPart = s.substr(0, dot);
-  std::string frac = dot == std::string::npos ? "" : DecimalPoint() + s.substr(dot + 1);
-  if (group) {
-    const bool neg = !intPart.empty() && intPart[0] == '-';
-    const std::string digits = neg ? intPart.substr(1) : intPart;
-    bool allDigits = !digits.empty();
-    for (char c : digits) allDigits = allDigits && IsDigit(c);
-    if (allDigits) {
-      const std::string sep = ThousandsSeparator();
-      std::string out;
-      for (size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) out += sep;
-        out += digits[i];
-      }
-      intPart = (neg ? "-" : "") + out;
-    }
+// Puts thousands separators into the integer part of a number that printf
+// wrote in the current locale.
+std::string Grouped(const std::string& s) {
+  const size_t point = s.find(DecimalPoint());
+  const std::string intPart = s.substr(0, point);
+  const std::string rest = point == std::string::npos ? "" : s.substr(point);
+  const bool neg = !intPart.empty() && intPart[0] == '-';
+  const std::string digits = neg ? intPart.substr(1) : intPart;
+  if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos) return s;
+  const std::string sep = ThousandsSeparator();
+  std::string out = neg ? "-" : "";
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) out += sep;
+    out += digits[i];
   }
-  return intPart + frac;
+  return out + rest;
 }
 
-std::string FormatOne(const Spec& s, const FormatArg* a) {
+std::string FormatOne(const Specifier& s, const FormatArg* a) {
   if (!a) return "";
   char buf[512];
   if (a && std::holds_alternative<std::string>(a->value) && s.kind != 's')
@@ -171,7 +165,7 @@ std::string FormatOne(const Spec& s, const FormatArg* a) {
       const char conv = s.kind == 'n' || s.kind == 'm' ? 'f' : s.kind;
       const char pattern[] = {'%', '.', '*', conv, 0};
       std::snprintf(buf, sizeof buf, pattern, prec, v);
-      return Localise(buf, s.kind == 'n' || s.kind == 'm');
+      return s.kind == 'n' || s.kind == 'm' ? Grouped(buf) : std::string(buf);
     }
     case 's': {
       std::string text;
@@ -181,7 +175,7 @@ std::string FormatOne(const Spec& s, const FormatArg* a) {
         else if (const auto* i = std::get_if<int64_t>(&a->value))
           text = std::to_string(*i);
         else
-          text = FormatOne(Spec{-1, false, -1, -1, 'g', 0}, a);
+          text = FormatOne(Specifier{-1, false, -1, -1, 'g', 0}, a);
       }
       if (s.precision >= 0) text.resize(Utf8Offset(text, static_cast<size_t>(s.precision)));
       return text;
@@ -213,7 +207,7 @@ std::string FormatText(std::string_view fmt, std::initializer_list<FormatArg> ar
       break;
     }
     out.append(fmt.substr(i, pct - i));
-    Spec s = ParseSpec(fmt, pct);
+    Specifier s = ParseSpecifier(fmt, pct);
     i = s.end;
     if (s.kind == '%') {
       out += '%';
@@ -251,7 +245,7 @@ std::string FormatArgumentKinds(std::string_view fmt) {
   std::string kinds;
   size_t i = 0;
   while ((i = fmt.find('%', i)) != std::string_view::npos) {
-    const Spec s = ParseSpec(fmt, i);
+    const Specifier s = ParseSpecifier(fmt, i);
     if (s.kind == 0) {  // a lone '%' takes no argument
       ++i;
       continue;
