@@ -1,0 +1,92 @@
+// The whole capture path: simulated line octets of both directions through
+// the two receivers, the unwrapping and reassembly, the APDU check and the
+// store. Reports line octets per second, APDUs per second and the heap
+// allocations per frame (there must be none).
+
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <new>
+
+#include "capture/receiver.h"
+#include "config/language_texts.h"
+#include "config/monitor.h"
+#include "platform/clock.h"
+#include "platform/message_sink.h"
+#include "sim/line_simulator.h"
+
+namespace {
+std::atomic<long> g_allocations{0};
+}  // namespace
+
+// Counting replacements of the global allocation functions. GCC takes the
+// free() in the replaced delete for a mismatch with new; here it is not one.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void* operator new(size_t n) {
+  g_allocations.fetch_add(1, std::memory_order_relaxed);
+  if (void* p = std::malloc(n ? n : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, size_t) noexcept { std::free(p); }
+#pragma GCC diagnostic pop
+
+namespace qlxs {
+namespace {
+
+std::string ProgramDir() {
+  return std::filesystem::read_symlink("/proc/self/exe").parent_path().string() + "/";
+}
+
+void BM_CapturePath(benchmark::State& state) {
+  sim::SimOptions o;
+  o.seed = 11;
+  o.apdus = 20000;
+  o.splitPercent = static_cast<int>(state.range(0));
+  o.vj = state.range(1) != 0;
+  const sim::SimResult r = sim::SimulateLine(o);
+  long apdus = 0, frames = 0;
+  for (const auto& line : r.expected)
+    for (const sim::ExpectedTelegram& t : line) {
+      if (t.hasVid && t.stat != StatFragment) ++apdus;
+      if (!t.hasVid) ++frames;
+    }
+
+  ManualClock clock;
+  RecordingMessageSink sink;
+  Monitor m(clock, sink);
+  m.AllgVar.ProgDir = ProgramDir();
+  if (!LoadTexts(m, LangEnglish)) {
+    state.SkipWithError("language texts not found next to the benchmark");
+    return;
+  }
+
+  long allocations = 0;
+  for (auto _ : state) {
+    const long before = g_allocations.load(std::memory_order_relaxed);
+    size_t pos[2] = {};
+    while (pos[0] < r.line[0].size() || pos[1] < r.line[1].size()) {
+      for (int line = 0; line < 2; ++line) {
+        const size_t n = std::min(r.line[line].size() - pos[line], kReceiveBlockSize);
+        if (n == 0) continue;
+        m.ports[line].em.fehl = 0;
+        ReceiveBlock(m, m.ports[line], r.line[line].data() + pos[line], n);
+        pos[line] += n;
+      }
+    }
+    allocations += g_allocations.load(std::memory_order_relaxed) - before;
+  }
+  const double iterations = static_cast<double>(state.iterations());
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(r.line[0].size() + r.line[1].size()));
+  state.counters["APDUs/s"] = benchmark::Counter(static_cast<double>(apdus) * iterations, benchmark::Counter::kIsRate);
+  state.counters["allocs/frame"] = static_cast<double>(allocations) / (iterations * static_cast<double>(frames));
+}
+BENCHMARK(BM_CapturePath)->Args({0, 0})->Args({10, 0})->Args({0, 1})->ArgNames({"split%", "vj"})
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace qlxs
