@@ -14,6 +14,7 @@
 #include "log/telegram_log.h"
 #include "model/port_state.h"
 #include "model/telegram.h"
+#include "platform/instance_lock.h"
 
 namespace qlxs {
 
@@ -35,6 +36,7 @@ struct Monitor {
   TelegramCounters counters{};    ///< telegram counters per receiver number
   int32_t TickOffset = 0;  ///< maps the millisecond tick to the local time of day
   TelegramLog log;         ///< the telegram log with its reader and online ring
+  InstanceLock instanceLock;  ///< holds the instance number `AllgVar.pnr` while the monitor lives
 
   /// Called with every telegram that the store has filed into the log (after
   /// numbering); the command line prints telegrams from here.
