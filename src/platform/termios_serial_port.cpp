@@ -10,6 +10,7 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -43,6 +44,13 @@ int OpenAndLock(const std::string& device) {
     return -e;
   }
   return fd;
+}
+
+bool IsPseudoTerminal(int fd) {
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode)) return false;
+  const unsigned maj = major(st.st_rdev);
+  return (maj >= 136 && maj <= 143) || maj == 3;  // Unix98 and legacy pty slaves
 }
 
 std::string GroupName(gid_t gid) {
@@ -185,7 +193,10 @@ int TermiosSerialPort::Open(std::string* error) {
     ::close(fd);
     return fail(e, device_ + ": the line settings cannot be applied: " + std::strerror(e));
   }
-  if ((got.c_cflag & frameBits) != frame) {
+  // A pseudo-terminal always runs CS8 without parity; anything else that
+  // does not keep the frame bits cannot do what was asked.
+  const tcflag_t checked = IsPseudoTerminal(fd) ? frameBits & ~(CSIZE | PARENB) : frameBits;
+  if ((got.c_cflag & checked) != (frame & checked)) {
     ::tcsetattr(fd, TCSANOW, &saved_);
     ::close(fd);
     return fail(EINVAL, device_ + ": the device does not support these parity, data and stop bits");
