@@ -50,8 +50,9 @@ int InstanceLock::Claim(const std::string& dir, std::string* error) {
   }
   if (error) {
     if (firstError.empty())
-      *error = "all " + std::to_string(kMaxInstances) + " instances are running already (lock files " +
-               InstanceLockPath(dir, 1) + " to " + std::to_string(kMaxInstances) + " are held)";
+      *error = "all " + std::to_string(kMaxInstances) + " instances are running already (their lock files " +
+               "QLXSMorven1.lock to QLXSMorven" + std::to_string(kMaxInstances) + ".lock in " + dir +
+               " are held)";
     else
       *error = "no free instance number; cannot use the lock file " + firstError;
   }

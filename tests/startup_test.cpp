@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <set>
+#include <sstream>
+#include <vector>
+
+#include "config/monitor.h"
+#include "config/settings.h"
+#include "config/startup.h"
+#include "platform/clock.h"
+#include "platform/directories.h"
+#include "platform/file_system.h"
+#include "platform/instance_lock.h"
+#include "platform/message_sink.h"
+#include "support/scratch_dir.h"
+
+namespace qlxs {
+namespace {
+
+using test::ScopedEnv;
+
+class StartupTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(MakeDirectories(progDir), 0);
+    ASSERT_EQ(MakeDirectories(lockDir), 0);
+    test::WriteFile(progDir + "QLXSText.ger", "German texts");
+  }
+
+  test::ScratchDir root;
+  ScopedEnv home{"HOME", root / "home"};
+  ScopedEnv cfg{"XDG_CONFIG_HOME", root / "config"};
+  ScopedEnv data{"XDG_DATA_HOME", root / "data"};
+  ScopedEnv lcAll{"LC_ALL"}, lcMessages{"LC_MESSAGES"};
+  ScopedEnv lang{"LANG", "de_DE.UTF-8"};
+  std::string progDir = root / "prog/bin/";
+  std::string lockDir = root / "run/";
+  ManualClock clock;
+  RecordingMessageSink messages;
+};
+
+TEST_F(StartupTest, MissingGermanTextsEndWithExitCode99BeforeAnythingElse) {
+  ASSERT_EQ(::unlink((progDir + "QLXSText.ger").c_str()), 0);
+  Monitor m(clock, messages);
+  const StartupResult r = StartUp(m, progDir, lockDir);
+  EXPECT_EQ(r, StartupResult::NoLanguage);
+  EXPECT_EQ(StartupExitCode(r), 99);
+  EXPECT_EQ(m.AllgVar.pnr, 0) << "no instance number is taken";
+  EXPECT_FALSE(IsFile(InstanceLockPath(lockDir, 1)));
+  ASSERT_EQ(messages.entries.size(), 1u);
+  EXPECT_NE(messages.entries[0].text.find(progDir + "QLXSText.ger"), std::string::npos);
+}
+
+TEST_F(StartupTest, TwoProcessesStartedTogetherGetInstancesOneAndTwo) {
+  int report[2], release[2];
+  ASSERT_EQ(::pipe(report), 0);
+  ASSERT_EQ(::pipe(release), 0);
+  std::vector<pid_t> children;
+  for (int i = 0; i < 2; ++i) {
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      ::close(release[1]);
+      ManualClock childClock;
+      RecordingMessageSink childMessages;
+      Monitor m(childClock, childMessages);
+      const StartupResult r = StartUp(m, progDir, lockDir);
+      const std::string line = std::to_string(static_cast<int>(r)) + " " + std::to_string(m.AllgVar.pnr) + " " +
+                               FileNameFor(m, kTextSettingsFile) + " " + FileNameFor(m, kTextLogFile) + "\n";
+      (void)!::write(report[1], line.data(), line.size());
+      char c;
+      (void)!::read(release[0], &c, 1);  // both hold their numbers until the parent has seen them
+      ::_exit(0);
+    }
+    children.push_back(pid);
+  }
+  ::close(report[1]);
+  ::close(release[0]);
+  std::string out;
+  char buf[1024];
+  while (std::count(out.begin(), out.end(), '\n') < 2) {
+    const ssize_t n = ::read(report[0], buf, sizeof buf);
+    if (n <= 0) break;
+    out.append(buf, static_cast<size_t>(n));
+  }
+  ::close(release[1]);
+  for (pid_t pid : children) ::waitpid(pid, nullptr, 0);
+  ::close(report[0]);
+
+  const Monitor names0(clock, messages);
+  const std::string settingsName = FileNameText(names0, kTextSettingsFile);
+  const std::string logName = FileNameText(names0, kTextLogFile);
+  std::set<int> numbers;
+  std::set<std::string> names;
+  size_t pos = 0;
+  for (int i = 0; i < 2; ++i) {
+    const size_t eol = out.find('\n', pos);
+    ASSERT_NE(eol, std::string::npos) << out;
+    std::istringstream line(out.substr(pos, eol - pos));
+    pos = eol + 1;
+    int result = -1, pnr = -1;
+    std::string settings, log;
+    line >> result >> pnr >> settings >> log;
+    EXPECT_EQ(result, static_cast<int>(StartupResult::Run));
+    numbers.insert(pnr);
+    names.insert(settings);
+    names.insert(log);
+    if (pnr == 2) {
+      EXPECT_NE(settings.find(settingsName + "2"), std::string::npos) << settings;
+      EXPECT_NE(log.find(logName + "2"), std::string::npos) << log;
+    }
+  }
+  EXPECT_EQ(numbers, (std::set<int>{1, 2}));
+  EXPECT_EQ(names.size(), 4u) << "each instance has its own settings and log file";
+}
+
+TEST_F(StartupTest, SeventhInstanceDoesNotStart) {
+  InstanceLock others[kMaxInstances];
+  for (int i = 0; i < kMaxInstances; ++i) ASSERT_EQ(others[i].Claim(lockDir), i + 1);
+
+  Monitor m(clock, messages);
+  const StartupResult r = StartUp(m, progDir, lockDir);
+  EXPECT_EQ(r, StartupResult::NoInstance);
+  EXPECT_EQ(StartupExitCode(r), 1);
+  EXPECT_EQ(m.AllgVar.pnr, 0);
+  EXPECT_EQ(m.AllgVar.first, 0);
+  ASSERT_FALSE(messages.entries.empty());
+  EXPECT_NE(messages.entries[0].text.find("all 6 instances are running"), std::string::npos)
+      << messages.entries[0].text;
+
+  // The save at the end still happens, under the suffix "0".
+  ASSERT_EQ(ShutDown(m), 0);
+  EXPECT_TRUE(IsFile(m.AllgVar.DataDir + FileNameText(m, kTextSettingsFile) + "0" +
+                     FileNameText(m, kTextSettingsFile + 1)));
+
+  // A number given back is the next one taken.
+  others[2].Release();
+  Monitor next(clock, messages);
+  EXPECT_EQ(StartUp(next, progDir, lockDir), StartupResult::Run);
+  EXPECT_EQ(next.AllgVar.pnr, 3);
+}
+
+TEST_F(StartupTest, PreparesBothPortsAndGoesOnWhenTheChosenLanguageFails) {
+  ScopedEnv english("LANG", "C");
+  Monitor m(clock, messages);
+  m.ports[0].bp.cnr = 7;
+  EXPECT_EQ(StartUp(m, progDir, lockDir), StartupResult::Run);
+  EXPECT_EQ(m.AllgVar.pnr, 1);
+  EXPECT_EQ(m.AllgVar.ProgDir, progDir);
+  EXPECT_EQ(m.PrgPar.spr, 1);
+  ASSERT_EQ(messages.entries.size(), 1u) << "the English file is missing: reported, start goes on";
+  EXPECT_NE(messages.entries[0].text.find("QLXSText.usa"), std::string::npos);
+
+  EXPECT_EQ(m.ports[1].bp.cnr, 8);
+  EXPECT_EQ(m.ports[0].em.enr, 1);
+  EXPECT_EQ(m.ports[1].em.enr, 3);
+  EXPECT_EQ(m.ports[0].se.snr, 2);
+  EXPECT_EQ(m.ports[1].se.snr, 4);
+}
+
+}  // namespace
+}  // namespace qlxs
