@@ -2,6 +2,7 @@
 
 #include "platform/directories.h"
 #include "support/scratch_dir.h"
+#include "support/test_env.h"
 
 namespace qlxs {
 namespace {
@@ -26,11 +27,11 @@ TEST(Directories, XdgVariablesWithFallbacks) {
   }
   test::ScratchDir run;
   {
-    ScopedEnv r("XDG_RUNTIME_DIR", run.path());
-    EXPECT_EQ(RuntimeDirectory(), run.path());
+    ScopedEnv r("XDG_RUNTIME_DIR", run.dir());
+    EXPECT_EQ(RuntimeDirectory(), run.dir());
   }
   {
-    ScopedEnv r("XDG_RUNTIME_DIR", run / "missing");
+    ScopedEnv r("XDG_RUNTIME_DIR", run.file("missing"));
     EXPECT_EQ(RuntimeDirectory(), "/tmp/");
   }
 }
@@ -44,9 +45,9 @@ TEST(Directories, ProgramDirectoryAndInstallPrefix) {
   // A build tree holds the language file next to the executable; an
   // installed program finds it under <prefix>/share/qlxs/.
   test::ScratchDir tree;
-  EXPECT_EQ(ProgramDirectory(tree.path()), InstallPrefix(tree.path()) + "share/qlxs/");
-  test::WriteFile(tree / "QLXSText.ger", "texts");
-  EXPECT_EQ(ProgramDirectory(tree.path()), tree.path());
+  EXPECT_EQ(ProgramDirectory(tree.dir()), InstallPrefix(tree.dir()) + "share/qlxs/");
+  ASSERT_TRUE(test::WriteFile(tree.file("QLXSText.ger"), "texts"));
+  EXPECT_EQ(ProgramDirectory(tree.dir()), tree.dir());
   EXPECT_EQ(ProgramDirectory("/usr/bin/"), "/usr/share/qlxs/");
 }
 

@@ -6,6 +6,7 @@
 #include "platform/termios_serial_port.h"
 #include "support/pty_pair.h"
 #include "support/scratch_dir.h"
+#include "support/test_env.h"
 
 namespace qlxs {
 namespace {
@@ -50,17 +51,17 @@ TEST(PortMap, EntriesDefaultsAndBadLines) {
 
 TEST(PortMap, FileIsOptionalButAnUnreadableOneIsReported) {
   test::ScratchDir dir;
-  const PortMap missing = LoadPortMap(dir / kPortMapFileName);
+  const PortMap missing = LoadPortMap(dir.file(kPortMapFileName));
   EXPECT_TRUE(missing.devices.empty());
   EXPECT_TRUE(missing.problems.empty());
 
-  ASSERT_EQ(::mkdir((dir / "ports.map").c_str(), 0755), 0);
-  const PortMap directory = LoadPortMap(dir / "ports.map");
+  ASSERT_EQ(::mkdir((dir.file("ports.map")).c_str(), 0755), 0);
+  const PortMap directory = LoadPortMap(dir.file("ports.map"));
   ASSERT_EQ(directory.problems.size(), 1u);
-  EXPECT_NE(directory.problems[0].find(dir / "ports.map"), std::string::npos);
+  EXPECT_NE(directory.problems[0].find(dir.file("ports.map")), std::string::npos);
 
-  test::WriteFile(dir / "real.map", "5 /dev/ttyUSB0\n");
-  EXPECT_EQ(LoadPortMap(dir / "real.map").DevicePath(5), "/dev/ttyUSB0");
+  ASSERT_TRUE(test::WriteFile(dir.file("real.map"), "5 /dev/ttyUSB0\n"));
+  EXPECT_EQ(LoadPortMap(dir.file("real.map")).DevicePath(5), "/dev/ttyUSB0");
 }
 
 TEST(PortMap, AvailableOnlyWhenTheDeviceCanBeOpenedAndLockedNow) {

@@ -13,6 +13,7 @@
 #include "platform/message_sink.h"
 #include "platform/user_store.h"
 #include "support/scratch_dir.h"
+#include "support/test_env.h"
 
 namespace qlxs {
 namespace {
@@ -42,12 +43,12 @@ class SettingsTest : public ::testing::Test {
   std::string LogName() const { return FileNameText(m, kTextLogFile) + FileNameText(m, kTextLogExtension); }
 
   test::ScratchDir root;
-  ScopedEnv home{"HOME", root / "home"};
-  ScopedEnv cfg{"XDG_CONFIG_HOME", root / "config"};
-  ScopedEnv data{"XDG_DATA_HOME", root / "data"};
+  ScopedEnv home{"HOME", root.file("home")};
+  ScopedEnv cfg{"XDG_CONFIG_HOME", root.file("config")};
+  ScopedEnv data{"XDG_DATA_HOME", root.file("data")};
   ScopedEnv lcAll{"LC_ALL"}, lcMessages{"LC_MESSAGES"};
   ScopedEnv lang{"LANG", "de_DE.UTF-8"};
-  std::string progDir = root / "prog/bin/";
+  std::string progDir = root.file("prog/bin/");
   ManualClock clock{EncodeDateTime({2024, 3, 5, 10, 0, 0, 0})};
   RecordingMessageSink messages;
   Monitor m{clock, messages};
@@ -56,7 +57,7 @@ class SettingsTest : public ::testing::Test {
 std::string Image(const T_PrgPar& p) { return std::string(reinterpret_cast<const char*>(&p), sizeof p); }
 
 TEST_F(SettingsTest, FileWrittenAndReadBackIsByteIdentical) {
-  m.AllgVar.DataDir = root / "dd/";
+  m.AllgVar.DataDir = root.file("dd/");
   ASSERT_EQ(MakeDirectories(m.AllgVar.DataDir), 0);
   T_PrgPar& p = m.PrgPar;
   p.afmt = 6;
@@ -108,17 +109,17 @@ TEST_F(SettingsTest, DamagedFilesAreIgnoredAsAWhole) {
       {"wrong magic", patched(offsetof(T_PrgPar, kenn), 0x57000401)},
       {"lg 4000", patched(offsetof(T_PrgPar, lg), 4000)},
   };
-  const std::string path = root / "settings.cfg";
+  const std::string path = root.file("settings.cfg");
   for (const auto& c : cases) {
-    WriteFile(path, c.content);
+    ASSERT_TRUE(WriteFile(path, c.content));
     T_PrgPar p = DefaultPrgPar();
     EXPECT_FALSE(ReadSettingsFile(path, p)) << c.name;
     EXPECT_EQ(Image(p), Image(DefaultPrgPar())) << c.name << ": the defaults stay";
   }
-  ASSERT_EQ(::mkdir((root / "dir.cfg").c_str(), 0755), 0);
+  ASSERT_EQ(::mkdir((root.file("dir.cfg")).c_str(), 0755), 0);
   T_PrgPar p = DefaultPrgPar();
-  EXPECT_FALSE(ReadSettingsFile(root / "dir.cfg", p));
-  EXPECT_FALSE(ReadSettingsFile(root / "missing.cfg", p));
+  EXPECT_FALSE(ReadSettingsFile(root.file("dir.cfg"), p));
+  EXPECT_FALSE(ReadSettingsFile(root.file("missing.cfg"), p));
 }
 
 TEST_F(SettingsTest, OtherColourBlockVersionResetsOnlyThatBlock) {
@@ -129,7 +130,7 @@ TEST_F(SettingsTest, OtherColourBlockVersionResetsOnlyThatBlock) {
   file.tf.schrift = 30;
   file.tf.e1 = {9, 9};
   file.frburs.frb[3] = {1, 2};
-  const std::string path = root / "settings.cfg";
+  const std::string path = root.file("settings.cfg");
   ASSERT_EQ(WriteSettingsFile(path, file), 0);
   T_PrgPar p = DefaultPrgPar();
   ASSERT_TRUE(ReadSettingsFile(path, p));
@@ -143,23 +144,23 @@ TEST_F(SettingsTest, OtherColourBlockVersionResetsOnlyThatBlock) {
 TEST_F(SettingsTest, RecentFileCountIsKeptInsideTheSlots) {
   T_PrgPar file = DefaultPrgPar();
   file.mruanz = 1000;
-  ASSERT_EQ(WriteSettingsFile(root / "s.cfg", file), 0);
+  ASSERT_EQ(WriteSettingsFile(root.file("s.cfg"), file), 0);
   T_PrgPar p = DefaultPrgPar();
-  ASSERT_TRUE(ReadSettingsFile(root / "s.cfg", p));
+  ASSERT_TRUE(ReadSettingsFile(root.file("s.cfg"), p));
   EXPECT_EQ(p.mruanz, kMaxRecentFiles);
 }
 
 TEST_F(SettingsTest, AltlogInTheProgramDirectorySettingsMayNameTheDataDirectory) {
-  ASSERT_EQ(MakeDirectories(root / "logs"), 0);
-  ASSERT_EQ(MakeDirectories(root / "prog/logs"), 0);
+  ASSERT_EQ(MakeDirectories(root.file("logs")), 0);
+  ASSERT_EQ(MakeDirectories(root.file("prog/logs")), 0);
   const struct {
     const char* name;
     std::string altlog;
     std::string dataDir;
   } cases[] = {
-      {"another existing directory", root / "logs/old.lg4", root / "logs/"},
-      {"under the install prefix", root / "prog/logs/old.lg4", ApplicationDataDirectory()},
-      {"directory does not exist", root / "gone/old.lg4", ApplicationDataDirectory()},
+      {"another existing directory", root.file("logs/old.lg4"), root.file("logs/")},
+      {"under the install prefix", root.file("prog/logs/old.lg4"), ApplicationDataDirectory()},
+      {"directory does not exist", root.file("gone/old.lg4"), ApplicationDataDirectory()},
       {"relative path", "logs/old.lg4", ApplicationDataDirectory()},
       {"empty", "", ApplicationDataDirectory()},
   };
@@ -177,9 +178,9 @@ TEST_F(SettingsTest, AltlogInTheProgramDirectorySettingsMayNameTheDataDirectory)
 }
 
 TEST_F(SettingsTest, FirstStartMovesToTheDataFolderAndTakesTheOldLogAlong) {
-  WriteFile(progDir + LogName(), "old log content");
+  ASSERT_TRUE(WriteFile(progDir + LogName(), "old log content"));
   LoadSettings(m);
-  const std::string dataDir = root / "data/Brakel/DemoQuallixS/";
+  const std::string dataDir = root.file("data/Brakel/DemoQuallixS/");
   EXPECT_EQ(m.AllgVar.DataDir, dataDir);
   EXPECT_TRUE(IsDirectory(dataDir));
   EXPECT_EQ(m.AllgVar.dtlog, dataDir + LogName());
@@ -189,24 +190,24 @@ TEST_F(SettingsTest, FirstStartMovesToTheDataFolderAndTakesTheOldLogAlong) {
 }
 
 TEST_F(SettingsTest, ALogAlreadyInTheDataFolderIsNeverOverwritten) {
-  const std::string dataDir = root / "data/Brakel/DemoQuallixS/";
+  const std::string dataDir = root.file("data/Brakel/DemoQuallixS/");
   ASSERT_EQ(MakeDirectories(dataDir), 0);
-  WriteFile(dataDir + LogName(), "newer log");
-  WriteFile(progDir + LogName(), "old log");
+  ASSERT_TRUE(WriteFile(dataDir + LogName(), "newer log"));
+  ASSERT_TRUE(WriteFile(progDir + LogName(), "old log"));
   LoadSettings(m);
   EXPECT_EQ(ReadFile(dataDir + LogName()), "newer log");
 }
 
 TEST_F(SettingsTest, ProgramDirectoryServesWhenTheDataFolderCannotBeMade) {
-  WriteFile(root / "notadir", "");
-  ScopedEnv badData("XDG_DATA_HOME", root / "notadir");
+  ASSERT_TRUE(WriteFile(root.file("notadir"), ""));
+  ScopedEnv badData("XDG_DATA_HOME", root.file("notadir"));
   LoadSettings(m);
   EXPECT_EQ(m.AllgVar.DataDir, progDir);
   EXPECT_TRUE(m.AllgVar.dtlog.empty());
 }
 
 TEST_F(SettingsTest, UserStoreNamingAMissingDirectoryIsPassedOver) {
-  ASSERT_EQ(WriteStoredDataDirectory(root / "removed/"), 0);
+  ASSERT_EQ(WriteStoredDataDirectory(root.file("removed/")), 0);
   LoadSettings(m);
   EXPECT_EQ(m.AllgVar.DataDir, ApplicationDataDirectory());
 }
@@ -228,7 +229,7 @@ TEST_F(SettingsTest, LanguageDefaultFollowsTheSystemUntilAFileIsRead) {
   {
     // A valid settings file has the last word.
     ScopedEnv english("LANG", "C");
-    m.AllgVar.DataDir = root / "dd/";
+    m.AllgVar.DataDir = root.file("dd/");
     ASSERT_EQ(MakeDirectories(m.AllgVar.DataDir), 0);
     m.PrgPar.spr = 0;
     ASSERT_EQ(SaveSettings(m), 0);

@@ -17,6 +17,7 @@
 #include "platform/instance_lock.h"
 #include "platform/message_sink.h"
 #include "support/scratch_dir.h"
+#include "support/test_env.h"
 
 namespace qlxs {
 namespace {
@@ -28,17 +29,17 @@ class StartupTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_EQ(MakeDirectories(progDir), 0);
     ASSERT_EQ(MakeDirectories(lockDir), 0);
-    test::WriteFile(progDir + "QLXSText.ger", "German texts");
+    ASSERT_TRUE(test::WriteFile(progDir + "QLXSText.ger", "German texts"));
   }
 
   test::ScratchDir root;
-  ScopedEnv home{"HOME", root / "home"};
-  ScopedEnv cfg{"XDG_CONFIG_HOME", root / "config"};
-  ScopedEnv data{"XDG_DATA_HOME", root / "data"};
+  ScopedEnv home{"HOME", root.file("home")};
+  ScopedEnv cfg{"XDG_CONFIG_HOME", root.file("config")};
+  ScopedEnv data{"XDG_DATA_HOME", root.file("data")};
   ScopedEnv lcAll{"LC_ALL"}, lcMessages{"LC_MESSAGES"};
   ScopedEnv lang{"LANG", "de_DE.UTF-8"};
-  std::string progDir = root / "prog/bin/";
-  std::string lockDir = root / "run/";
+  std::string progDir = root.file("prog/bin/");
+  std::string lockDir = root.file("run/");
   ManualClock clock;
   RecordingMessageSink messages;
 };

@@ -15,6 +15,7 @@
 #include "platform/termios_serial_port.h"
 #include "support/pty_pair.h"
 #include "support/scratch_dir.h"
+#include "support/test_env.h"
 
 namespace qlxs {
 namespace {
@@ -170,7 +171,7 @@ TEST(TermiosSerialPort, DeviceHeldByAnotherProcessIsBusyAndUnavailable) {
 
 TEST(TermiosSerialPort, OpenFailuresSayWhatIsWrong) {
   test::ScratchDir dir;
-  test::WriteFile(dir / "plain", "not a tty");
+  ASSERT_TRUE(test::WriteFile(dir.file("plain"), "not a tty"));
   PtyPair pty;
   ASSERT_TRUE(pty.ok());
   const struct {
@@ -180,7 +181,7 @@ TEST(TermiosSerialPort, OpenFailuresSayWhatIsWrong) {
     const char* says;
   } cases[] = {
       {"/dev/qlxs-no-such-adapter", {}, ENOENT, "no such device"},
-      {dir / "plain", {}, ENOTTY, "not a serial device"},
+      {dir.file("plain"), {}, ENOTTY, "not a serial device"},
       {pty.slave(), {12345, 0, 8, 1}, EINVAL, "baud rate 12345 is not supported"},
       {pty.slave(), {9600, 7, 8, 1}, EINVAL, "invalid line settings"},
       {"", {}, ENODEV, "no device"},
