@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "config/language_texts.h"
 #include "config/monitor.h"
 #include "config/settings.h"
 #include "model/date_time.h"
@@ -28,19 +29,22 @@ class SettingsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(MakeDirectories(progDir), 0);
+    ASSERT_EQ(CopyFileReplacing(QLXS_BIN_DIR "/QLXSText.ger", progDir + "QLXSText.ger"), 0);
     Prepare(m);
   }
 
+  // What start-up has done before the settings are read.
   void Prepare(Monitor& mon) {
     mon.AllgVar.ProgDir = progDir;
+    ASSERT_TRUE(LoadTexts(mon, LangGerman));
     mon.AllgVar.pnr = 1;
     mon.AllgVar.syszt = clock.LocalNow();
   }
 
   std::string SettingsName() const {
-    return FileNameText(m, kTextSettingsFile) + FileNameText(m, kTextSettingsFile + 1);
+    return Text(m.AllgVar, kTextSettingsFile) + Text(m.AllgVar, kTextSettingsFile + 1);
   }
-  std::string LogName() const { return FileNameText(m, kTextLogFile) + FileNameText(m, kTextLogExtension); }
+  std::string LogName() const { return Text(m.AllgVar, kTextLogFile) + Text(m.AllgVar, kTextLogExtension); }
 
   test::ScratchDir root;
   ScopedEnv home{"HOME", root.file("home")};
@@ -242,8 +246,8 @@ TEST_F(SettingsTest, LanguageDefaultFollowsTheSystemUntilAFileIsRead) {
 
 TEST_F(SettingsTest, PerInstanceFileNames) {
   m.AllgVar.DataDir = "/d/";
-  const std::string set = FileNameText(m, 1131), setExt = FileNameText(m, 1132);
-  const std::string log = FileNameText(m, 1199), logExt = FileNameText(m, 1200);
+  const std::string set = Text(m.AllgVar, 1131), setExt = Text(m.AllgVar, 1132);
+  const std::string log = Text(m.AllgVar, 1199), logExt = Text(m.AllgVar, 1200);
   const struct {
     int pnr;
     bool daily;

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <vector>
 
+#include "config/language_texts.h"
 #include "config/monitor.h"
 #include "config/settings.h"
 #include "config/startup.h"
@@ -29,7 +30,7 @@ class StartupTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_EQ(MakeDirectories(progDir), 0);
     ASSERT_EQ(MakeDirectories(lockDir), 0);
-    ASSERT_TRUE(test::WriteFile(progDir + "QLXSText.ger", "German texts"));
+    ASSERT_EQ(CopyFileReplacing(QLXS_BIN_DIR "/QLXSText.ger", progDir + "QLXSText.ger"), 0);
   }
 
   test::ScratchDir root;
@@ -44,16 +45,31 @@ class StartupTest : public ::testing::Test {
   RecordingMessageSink messages;
 };
 
-TEST_F(StartupTest, MissingGermanTextsEndWithExitCode99BeforeAnythingElse) {
-  ASSERT_EQ(::unlink((progDir + "QLXSText.ger").c_str()), 0);
-  Monitor m(clock, messages);
-  const StartupResult r = StartUp(m, progDir, lockDir);
-  EXPECT_EQ(r, StartupResult::NoLanguage);
-  EXPECT_EQ(StartupExitCode(r), 99);
-  EXPECT_EQ(m.AllgVar.pnr, 0) << "no instance number is taken";
-  EXPECT_FALSE(IsFile(InstanceLockPath(lockDir, 1)));
-  ASSERT_EQ(messages.entries.size(), 1u);
-  EXPECT_NE(messages.entries[0].text.find(progDir + "QLXSText.ger"), std::string::npos);
+TEST_F(StartupTest, GermanTextsThatDoNotLoadEndWithExitCode99BeforeAnythingElse) {
+  const std::string german = progDir + "QLXSText.ger";
+  const struct {
+    const char* name;
+    const char* content;  // nullptr: no file
+    const char* says;
+  } cases[] = {
+      {"missing", nullptr, german.c_str()},
+      {"too short", "   0  ;\n   1  eins\n", german.c_str()},
+      {"numbering jumps", "   0  ;\n   1  eins\n   3  drei\n", "   3  drei"},
+  };
+  for (const auto& c : cases) {
+    ::unlink(german.c_str());
+    if (c.content) ASSERT_TRUE(test::WriteFile(german, c.content));
+    RecordingMessageSink seen;
+    Monitor m(clock, seen);
+    const StartupResult r = StartUp(m, progDir, lockDir);
+    EXPECT_EQ(r, StartupResult::NoLanguage) << c.name;
+    EXPECT_EQ(StartupExitCode(r), 99) << c.name;
+    EXPECT_EQ(m.AllgVar.pnr, 0) << c.name << ": no instance number is taken";
+    EXPECT_FALSE(IsFile(InstanceLockPath(lockDir, 1))) << c.name;
+    ASSERT_EQ(seen.entries.size(), 1u) << c.name;
+    EXPECT_EQ(seen.entries[0].type, MsgError);
+    EXPECT_NE(seen.entries[0].text.find(c.says), std::string::npos) << c.name << ": " << seen.entries[0].text;
+  }
 }
 
 TEST_F(StartupTest, TwoProcessesStartedTogetherGetInstancesOneAndTwo) {
@@ -92,9 +108,11 @@ TEST_F(StartupTest, TwoProcessesStartedTogetherGetInstancesOneAndTwo) {
   for (pid_t pid : children) ::waitpid(pid, nullptr, 0);
   ::close(report[0]);
 
-  const Monitor names0(clock, messages);
-  const std::string settingsName = FileNameText(names0, kTextSettingsFile);
-  const std::string logName = FileNameText(names0, kTextLogFile);
+  Monitor names0(clock, messages);
+  names0.AllgVar.ProgDir = progDir;
+  ASSERT_TRUE(LoadTexts(names0, LangGerman));
+  const std::string settingsName = Text(names0.AllgVar, kTextSettingsFile);
+  const std::string logName = Text(names0.AllgVar, kTextLogFile);
   std::set<int> numbers;
   std::set<std::string> names;
   size_t pos = 0;
@@ -135,8 +153,8 @@ TEST_F(StartupTest, SeventhInstanceDoesNotStart) {
 
   // The save at the end still happens, under the suffix "0".
   ASSERT_EQ(ShutDown(m), 0);
-  EXPECT_TRUE(IsFile(m.AllgVar.DataDir + FileNameText(m, kTextSettingsFile) + "0" +
-                     FileNameText(m, kTextSettingsFile + 1)));
+  EXPECT_TRUE(IsFile(m.AllgVar.DataDir + Text(m.AllgVar, kTextSettingsFile) + "0" +
+                     Text(m.AllgVar, kTextSettingsFile + 1)));
 
   // A number given back is the next one taken.
   others[2].Release();

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <sys/stat.h>
 
+#include "config/language_texts.h"
 #include "config/monitor.h"
 #include "model/date_time.h"
 #include "model/helpers.h"
@@ -14,23 +15,13 @@
 
 namespace qlxs {
 
-std::string FileNameText(const Monitor&, int n) {
-  switch (n) {
-    case 1131: return "QLXSPar";
-    case 1132: return ".cfg";
-    case 1199: return "QLXSLog";
-    case 1200: return ".lg4";
-    default: return {};
-  }
-}
-
 std::string InstanceSuffix(int pnr) { return pnr == 1 ? std::string() : std::to_string(pnr); }
 
 std::string FileNameFor(const Monitor& m, int n) {
-  std::string name = m.AllgVar.DataDir + FileNameText(m, n) + InstanceSuffix(m.AllgVar.pnr);
-  if (n != kTextLogFile) return name + FileNameText(m, n + 1);
+  std::string name = m.AllgVar.DataDir + Text(m.AllgVar, n) + InstanceSuffix(m.AllgVar.pnr);
+  if (n != kTextLogFile) return name + Text(m.AllgVar, n + 1);
   if (m.PrgPar.opt[kOptDailyLog]) name += FormatDigits(2, DecodeDateTime(m.AllgVar.syszt).day);
-  return name + FileNameText(m, kTextLogExtension);
+  return name + Text(m.AllgVar, kTextLogExtension);
 }
 
 bool ReadSettingsFile(const std::string& path, T_PrgPar& prgPar) {

@@ -23,9 +23,6 @@ inline constexpr int kTextSettingsFile = 1131;
 inline constexpr int kTextLogFile = 1199;
 inline constexpr int kTextLogExtension = 1200;
 
-/// Language text `n` where it makes up a file name.
-std::string FileNameText(const Monitor& m, int n);
-
 /// The instance suffix of file names: empty for instance 1, else the
 /// decimal instance number (also "0" when no number was claimed).
 std::string InstanceSuffix(int pnr);

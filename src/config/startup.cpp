@@ -1,5 +1,6 @@
 #include "config/startup.h"
 
+#include "config/language_texts.h"
 #include "config/monitor.h"
 #include "config/settings.h"
 #include "platform/clock.h"
@@ -17,19 +18,11 @@ int StartupExitCode(StartupResult r) {
   return 0;
 }
 
-bool LoadLanguageTexts(Monitor& m, int spr) {
-  const std::string path = m.AllgVar.ProgDir + "QLXSText." + (spr == 0 ? "ger" : "usa");
-  std::string content;
-  if (ReadWholeFile(path, &content) == 0) return true;
-  m.messages.Show(0, MsgError, "Program text file missing/wrong\n" + path);
-  return false;
-}
-
 StartupResult StartUp(Monitor& m, const std::string& progDir, const std::string& lockDir) {
   T_AllgVar& av = m.AllgVar;
   av.syszt = m.clock.LocalNow();
   av.ProgDir = WithTrailingSlash(progDir);
-  if (!LoadLanguageTexts(m, 0)) return StartupResult::NoLanguage;
+  if (!LoadTexts(m, LangGerman)) return StartupResult::NoLanguage;
 
   std::string lockError;
   av.pnr = m.instanceLock.Claim(WithTrailingSlash(lockDir), &lockError);
@@ -37,7 +30,7 @@ StartupResult StartUp(Monitor& m, const std::string& progDir, const std::string&
   if (av.pnr == 0) m.messages.Show(0, MsgError, lockError);
 
   LoadSettings(m);
-  if (m.PrgPar.spr != 0) LoadLanguageTexts(m, m.PrgPar.spr);
+  if (m.PrgPar.spr != 0) LoadTexts(m, m.PrgPar.spr);
 
   m.ports[0].em.enr = kReceiverPort1;
   m.ports[0].se.snr = 2;

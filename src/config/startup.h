@@ -22,11 +22,6 @@ inline constexpr int kExitNoLanguage = 99;
 /// program: 99 without German texts, 1 without an instance number, 0 otherwise.
 int StartupExitCode(StartupResult r);
 
-/// Loads the language texts of language `spr` (0 German, 1 English) from
-/// `AllgVar.ProgDir`. A failure is reported through `m.messages`; the
-/// result is then false.
-bool LoadLanguageTexts(Monitor& m, int spr);
-
 /// The start-up sequence: reads the local time into `syszt`, sets
 /// `ProgDir` = `progDir`, loads the German texts, claims an instance number
 /// through the lock files in `lockDir`, `LoadSettings`, loads the chosen
