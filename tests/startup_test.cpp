@@ -58,7 +58,9 @@ TEST_F(StartupTest, GermanTextsThatDoNotLoadEndWithExitCode99BeforeAnythingElse)
   };
   for (const auto& c : cases) {
     ::unlink(german.c_str());
-    if (c.content) ASSERT_TRUE(test::WriteFile(german, c.content));
+    if (c.content) {
+      ASSERT_TRUE(test::WriteFile(german, c.content));
+    }
     RecordingMessageSink seen;
     Monitor m(clock, seen);
     const StartupResult r = StartUp(m, progDir, lockDir);
