@@ -15,6 +15,7 @@
 #include "log/telegram_log.h"
 #include "model/port_state.h"
 #include "model/telegram.h"
+#include "platform/instance_lock.h"
 
 namespace qlxs {
 
@@ -38,6 +39,7 @@ struct Monitor {
   T_VId LastVid{};         ///< identity of the last IEC 104 IPv4 segment on either port
   PendingApduTable PendingApdus{};  ///< APDUs that continue in a later segment, both ports
   TelegramLog log;         ///< the telegram log with its reader and online ring
+  InstanceLock instanceLock;  ///< holds the instance number `AllgVar.pnr` while the monitor lives
 
   /// Called with every telegram that the store has filed into the log (after
   /// numbering); the command line prints telegrams from here.

@@ -109,6 +109,9 @@ static_assert(offsetof(T_PrgPar, frbtyp) == 3280);
 static_assert(offsetof(T_PrgPar, frburs) == 3816);
 static_assert(offsetof(T_PrgPar, res7) == 4352);
 
+/// Number of recently used files the program keeps (`mruanz` at most).
+inline constexpr int kMaxRecentFiles = 6;
+
 /// Option indexes of `T_PrgPar::opt`.
 inline constexpr int kOptDailyLog = 4;
 

@@ -4,6 +4,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <string_view>
+
+#include "model/helpers.h"
 
 namespace qlxs {
 
@@ -14,6 +18,16 @@ template <size_t N>
 struct ShortString {
   uint8_t len;
   char s[N];
+
+  /// The text; a length octet beyond the field is read as the whole field.
+  std::string_view view() const { return {s, len <= N ? len : N}; }
+  /// Stores `text`, cut at a character boundary to fit; the rest of the
+  /// field is left as it was.
+  void assign(std::string_view text) {
+    const std::string_view cut = CutUtf8(text, N);
+    std::memcpy(s, cut.data(), cut.size());
+    len = static_cast<uint8_t>(cut.size());
+  }
 };
 
 /// Port parameters, 500 bytes. Fields this system does not use are kept and

@@ -60,7 +60,9 @@ class SerialPort {
   /// RI (trailing edge), DCD; bits 4-7 their current states.
   virtual uint8_t GetModemStatus() = 0;
 
-  /// Registers a status trigger of the given type; returns its handle (never 0).
+  /// Registers a status trigger of the given type while the port is open;
+  /// returns its handle, or 0 when it cannot be registered (port closed).
+  /// Closing the port drops its triggers.
   virtual uint16_t AddStatusTrigger(int type) = 0;
   /// Arms (or disarms) a modem-status trigger for the lines in `mask`.
   /// A trigger fires once and must be armed again.

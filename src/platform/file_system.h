@@ -1,0 +1,31 @@
+#pragma once
+/// Small file-system operations used by the configuration code. Each
+/// returns 0 or the errno value of the failure.
+
+#include <string>
+
+namespace qlxs {
+
+/// Reads the whole file into `out`.
+int ReadWholeFile(const std::string& path, std::string* out);
+/// Writes `data` to a temporary file beside `path` and renames it over
+/// `path`, so a failure never leaves a half-written file in its place.
+int WriteFileReplacing(const std::string& path, const std::string& data);
+/// Copies `from` to `to` through a temporary file beside `to`; `to` is
+/// replaced only when the whole content was copied.
+int CopyFileReplacing(const std::string& from, const std::string& to);
+/// Creates the directory and its missing parents (mode 0755 less the umask).
+int MakeDirectories(const std::string& path);
+
+/// True when `path` names an existing directory.
+bool IsDirectory(const std::string& path);
+/// True when `path` names an existing file that is not a directory.
+bool IsFile(const std::string& path);
+
+/// `path` with a trailing '/' (unchanged when it has one or is empty).
+std::string WithTrailingSlash(std::string path);
+/// The directory part of `path` up to and including its last '/'; empty
+/// when it has none.
+std::string DirectoryPart(const std::string& path);
+
+}  // namespace qlxs

@@ -1,0 +1,43 @@
+#pragma once
+/// The port map: which device each COM number 1..255 stands for. It is the
+/// file `ports.map` in the data directory, one line per port, "N /dev/path",
+/// with comments from '#' to the end of a line. A COM number without an
+/// entry means /dev/ttyS(N-1) for N up to 32.
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qlxs {
+
+/// Name of the port map file in the data directory.
+inline constexpr const char* kPortMapFileName = "ports.map";
+/// Highest COM number.
+inline constexpr int kMaxComNumber = 255;
+/// COM numbers up to this one default to /dev/ttyS(N-1).
+inline constexpr int kDefaultTtySPorts = 32;
+
+struct PortMap {
+  std::map<int, std::string> devices;  ///< explicit entries by COM number
+  std::vector<std::string> problems;   ///< ignored lines and read errors, "file:line: reason"
+
+  /// The device of COM number `n`: its entry, else /dev/ttyS(n-1) for n up
+  /// to 32, else empty (no device).
+  std::string DevicePath(int n) const;
+};
+
+/// Parses the text of a port map. Bad lines are reported in `problems` with
+/// `fileName` and the line number, and ignored; the first entry of a COM
+/// number counts.
+PortMap ParsePortMap(std::string_view text, const std::string& fileName);
+
+/// Reads the port map file. A missing file is an empty map; a file that
+/// cannot be read is an empty map with the reason in `problems`.
+PortMap LoadPortMap(const std::string& path);
+
+/// The availability test of COM number `n`: its device exists and can be
+/// opened and locked now. A device held by another process is unavailable.
+bool PortAvailable(const PortMap& map, int n);
+
+}  // namespace qlxs

@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "platform/port_map.h"
+#include "platform/termios_serial_port.h"
+#include "support/pty_pair.h"
+#include "support/scratch_dir.h"
+#include "support/test_env.h"
+
+namespace qlxs {
+namespace {
+
+TEST(PortMap, EntriesDefaultsAndBadLines) {
+  const PortMap map = ParsePortMap(
+      "# adapters on the tap\n"
+      "1 /dev/serial/by-id/usb-FTDI_A-if00-port0\n"
+      "  2\t/dev/ttyUSB1   # second direction\n"
+      "\n"
+      "40 /dev/ttyACM0\n"
+      "x /dev/ttyUSB2\n"
+      "0 /dev/ttyUSB3\n"
+      "256 /dev/ttyUSB4\n"
+      "7\n"
+      "8 ttyUSB5\n"
+      "2 /dev/ttyUSB6\n",
+      "/home/u/ports.map");
+  EXPECT_EQ(map.DevicePath(1), "/dev/serial/by-id/usb-FTDI_A-if00-port0");
+  EXPECT_EQ(map.DevicePath(2), "/dev/ttyUSB1") << "the first entry of a number counts";
+  EXPECT_EQ(map.DevicePath(40), "/dev/ttyACM0");
+  EXPECT_EQ(map.DevicePath(3), "/dev/ttyS2") << "unmapped numbers up to 32 are ttyS(N-1)";
+  EXPECT_EQ(map.DevicePath(32), "/dev/ttyS31");
+  EXPECT_EQ(map.DevicePath(33), "");
+  EXPECT_EQ(map.DevicePath(7), "/dev/ttyS6") << "a bad line leaves the default";
+
+  const struct {
+    int line;
+    const char* says;
+  } expected[] = {
+      {6, "'x' is not a COM number"},   {7, "'0' is not a COM number"}, {8, "'256' is not a COM number"},
+      {9, "COM 7 has no device path"}, {10, "is not absolute"},        {11, "already mapped on line 3"},
+  };
+  ASSERT_EQ(map.problems.size(), std::size(expected));
+  for (size_t i = 0; i < std::size(expected); ++i) {
+    const std::string& p = map.problems[i];
+    EXPECT_EQ(p.rfind("/home/u/ports.map:" + std::to_string(expected[i].line) + ": ", 0), 0u) << p;
+    EXPECT_NE(p.find(expected[i].says), std::string::npos) << p;
+    EXPECT_NE(p.find("ignored"), std::string::npos) << p;
+  }
+}
+
+TEST(PortMap, FileIsOptionalButAnUnreadableOneIsReported) {
+  test::ScratchDir dir;
+  const PortMap missing = LoadPortMap(dir.file(kPortMapFileName));
+  EXPECT_TRUE(missing.devices.empty());
+  EXPECT_TRUE(missing.problems.empty());
+
+  ASSERT_EQ(::mkdir((dir.file("ports.map")).c_str(), 0755), 0);
+  const PortMap directory = LoadPortMap(dir.file("ports.map"));
+  ASSERT_EQ(directory.problems.size(), 1u);
+  EXPECT_NE(directory.problems[0].find(dir.file("ports.map")), std::string::npos);
+
+  ASSERT_TRUE(test::WriteFile(dir.file("real.map"), "5 /dev/ttyUSB0\n"));
+  EXPECT_EQ(LoadPortMap(dir.file("real.map")).DevicePath(5), "/dev/ttyUSB0");
+}
+
+TEST(PortMap, AvailableOnlyWhenTheDeviceCanBeOpenedAndLockedNow) {
+  test::PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  const PortMap map = ParsePortMap("40 " + pty.slave() + "\n41 /dev/qlxs-missing\n", "ports.map");
+  EXPECT_TRUE(PortAvailable(map, 40));
+  EXPECT_FALSE(PortAvailable(map, 41));
+  EXPECT_FALSE(PortAvailable(map, 42)) << "no entry and above 32: no device";
+
+  TermiosSerialPort holder(pty.slave());
+  ASSERT_EQ(holder.Open(nullptr), 0);
+  EXPECT_FALSE(PortAvailable(map, 40)) << "a port held open is not available to others";
+  holder.Close();
+  EXPECT_TRUE(PortAvailable(map, 40));
+}
+
+}  // namespace
+}  // namespace qlxs
