@@ -20,4 +20,7 @@ struct Command {
 /// True when the arguments ask for help (-h or --help).
 bool WantsHelp(int argc, char** argv);
 
+/// `records LOG`: one tab-separated line per stored record, oldest first.
+int RunRecords(int argc, char** argv);
+
 }  // namespace qlxs::cli

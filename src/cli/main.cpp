@@ -18,7 +18,7 @@ bool WantsHelp(int argc, char** argv) {
 namespace {
 
 const Command kCommands[] = {
-    {"", "", nullptr},
+    {"records", "list the records of a telegram log file", RunRecords},
 };
 
 void Usage(FILE* out) {

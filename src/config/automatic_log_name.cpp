@@ -1,0 +1,9 @@
+#include "config/automatic_log_name.h"
+
+#include "config/monitor.h"
+
+namespace qlxs {
+
+std::string AutomaticLogName(const Monitor&) { return {}; }
+
+}  // namespace qlxs
