@@ -109,9 +109,13 @@ bool ReaderNext(Monitor& m) {
     return true;
   }
   // End of the newest block the reader knows: records may have been appended since.
+  // Standing on the empty start of an empty block, the first record to
+  // arrive lands under the reader: that counts as moving onto it.
   const int32_t pos = r.pos;
+  const bool wasEmpty = RecordLga(r.block, pos) == 0;
   ReaderLoad(m, r.blk);
   r.pos = IsRecordStart(r.block, pos) ? pos : r.block.last;
+  if (wasEmpty && r.pos == pos && RecordLga(r.block, pos) != 0) return true;
   if (r.pos != r.block.last) return forward();
   if (s.aktbl == r.newest) return false;
   r.newest = s.aktbl;
