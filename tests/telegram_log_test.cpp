@@ -98,7 +98,7 @@ TEST(TelegramLog, FirstTelegramIsNumberOne) {
   EXPECT_EQ(t.nr, 1);
   EXPECT_EQ(tm->log.stand.erstnr, 1);
   EXPECT_EQ(tm->log.stand.letztnr, 1);
-  EXPECT_EQ(tm->log.stand.erstdt, t.dt);
+  EXPECT_EQ(double{tm->log.stand.erstdt}, double{t.dt});
   EXPECT_EQ(t.lga, 48);
   EXPECT_EQ(t.lgv, 0);
 }
