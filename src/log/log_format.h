@@ -34,7 +34,7 @@ inline constexpr int32_t kMaxLogBlocks = (kMaxLogSize * 1024000 + 32768) / 32768
 
 #pragma pack(push, 1)
 
-/// Header part 1: magic, lengths and the settings in force when it was written.
+/// The first header part: magic, lengths and the settings in force when it was written.
 struct T_LogKopf {
   uint32_t kenn;       ///< magic number 0x57000402
   int32_t dlg;         ///< expected file length, 2144 + 32768 * belbl; informative only
@@ -52,7 +52,7 @@ static_assert(offsetof(T_LogKopf, ap) == 16);
 static_assert(offsetof(T_LogKopf, bp1) == 1016);
 static_assert(offsetof(T_LogKopf, bp2) == 1516);
 
-/// Header part 2: the state of the ring of blocks. The same 128 bytes are the
+/// The second header part: the state of the ring of blocks. The same 128 bytes are the
 /// in-memory state of an open log.
 struct T_LogStand {
   int32_t lg;          ///< 128

@@ -129,7 +129,7 @@ void TakeOver(Monitor& m, LogFile& x, const HeaderImage& h) {
   LoadWriteBlock(m, x);
 }
 
-// Header part 1 from the current settings. The length words of the
+// The first header part, built from the current settings. The length words of the
 // parameter records are set first; the filter-on bytes are cleared in the copy.
 T_LogKopf BuildKopf(Monitor& m, int32_t dlg) {
   T_LogKopf k;

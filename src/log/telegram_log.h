@@ -28,7 +28,7 @@ T_LogStand EmptyLogStand(int32_t anzbl);
 struct LogFile {
   std::string name;                         ///< file the object is bound to
   TypedFile file;                           ///< writer handle (read and write)
-  T_LogStand stand = EmptyLogStand(1);      ///< ring state, the image of header part 2
+  T_LogStand stand = EmptyLogStand(1);      ///< ring state, the image of the second header part
   LogBlock block{};                         ///< write block: the image of block `aktbl`
   int32_t readFailures = 0;                 ///< blocks that could not be read, or were damaged, since open
 };
@@ -61,7 +61,7 @@ enum class LogCheck {
   CannotRead,     ///< reading the header failed
   TooShort,       ///< the file ends inside the 2144 header bytes
   WrongMagic,     ///< the first word is not 0x57000402
-  WrongLength,    ///< header part 1 is not 2016 or part 2 not 128 bytes long
+  WrongLength,    ///< the first header part is not 2016 bytes long, or the second not 128
   BadRingState,   ///< capacity or block indexes outside the ring
 };
 
