@@ -1,8 +1,10 @@
 #pragma once
 /// Run-time values of the program, derived at start and while it runs.
 
+#include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace qlxs {
 
@@ -18,6 +20,16 @@ struct T_AllgVar {
   bool logerr = false;   ///< a write of the log file failed
   int lastIoResult = 0;  ///< I/O result of the last log open or close
   double syszt = 0;      ///< local time last read by the main loop
+
+  // Language texts and the values derived from them after every load.
+  std::vector<std::string> TxtList;  ///< language text table; index = text number
+  char khex = '$';                   ///< hexadecimal prefix character (text 25)
+  std::string bitz = "01";           ///< characters of a bit 0 and a bit 1 (text 27)
+  char tz = ';';                     ///< field separator of text files and exports (text 1172)
+  std::string TypStr;                ///< type list: defined type identifications, ascending
+  int maxpicktyp = 0;                ///< length of TypStr
+  std::string HelpFile;              ///< help file of the current language
+  std::array<std::string, 256> TypeNames;  ///< type-name file: name per type identification
 };
 
 }  // namespace qlxs
