@@ -11,6 +11,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include "config/language_texts.h"
 #include "log/log_reader.h"
 #include "log/store.h"
 #include "log/telegram_log.h"
@@ -106,6 +107,21 @@ TEST(LogDamage, FilesThatAreNotLogsAreKeptAsideAndReplaced) {
     StoreTelegram(*tm, t);
     EXPECT_EQ(t.nr, 1) << c.name;
   }
+}
+
+TEST(LogDamage, MessageUsesTheLanguageTextAndSaysWhy) {
+  TempDir dir;
+  const std::string name = dir.File("x.lg4");
+  WriteFileBytes(name, std::vector<uint8_t>(5000, 0));
+  TestMonitor tm;
+  tm->AllgVar.ProgDir = QLXS_BIN_DIR "/";
+  ASSERT_TRUE(LoadTexts(*tm, LangEnglish));
+  LogOpen(*tm, name, false);
+  ASSERT_EQ(tm.sink.entries.size(), 1u);
+  EXPECT_EQ(tm.sink.entries[0].text, "The file " + name + " is not a valid telegram log. It is replaced by a new, "
+                                     "empty log. (wrong magic number; it was kept as " + name + ".bad and a new "
+                                     "log was started)");
+  EXPECT_EQ(tm.sink.entries[0].type, MsgError);
 }
 
 TEST(LogDamage, SomethingThatIsNotAFileIsLeftAlone) {

@@ -7,11 +7,11 @@ namespace qlxs {
 
 struct Monitor;
 
-/// The automatic log file name: data directory, the log name text, the
-/// instance suffix, the day of the month with the daily log option, and the
-/// log extension. Those name parts are language texts; until they are
-/// loaded there is no automatic name and the result is empty, so no log
-/// counts as the automatic one.
+/// `DataDir` + text 1199 + the instance suffix (empty for instance 1, else
+/// the decimal instance number), then with the daily log file option the day
+/// of the month of `AllgVar.syszt` in two digits, then text 1200 (the log
+/// extension). Empty while no data directory is set or the language texts
+/// are not loaded: then no log counts as the automatic one.
 std::string AutomaticLogName(const Monitor& m);
 
 }  // namespace qlxs

@@ -7,6 +7,7 @@ namespace qlxs {
 
 struct Monitor;
 struct LogFile;
+struct T_AllgVar;
 
 /// A file that was to be opened as the log is not a valid log.
 inline constexpr int kMsgLogInvalid = 1201;
@@ -15,9 +16,11 @@ inline constexpr int kMsgLogWriteFailed = 1202;
 /// A block or block header of the log could not be read.
 inline constexpr int kMsgLogReadFailed = 1203;
 
-/// The text of message `number` for the log file `path`; `detail`, when not
-/// empty, says why and is appended.
-std::string LogMessageText(int number, const std::string& path, const std::string& detail);
+/// The text of message `number` for the log file `path`: the language text
+/// (its "%s" is the file name), or an English text while no language texts
+/// are loaded. The file name, when the text has no place for it, and
+/// `detail` (why), when not empty, follow in parentheses.
+std::string LogMessageText(const T_AllgVar& v, int number, const std::string& path, const std::string& detail);
 
 /// Shows message `number` as an error.
 void ShowLogError(Monitor& m, int number, const std::string& path, const std::string& detail);
