@@ -11,6 +11,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include "capture/receiver.h"
 #include "config/language_texts.h"
 #include "log/log_reader.h"
 #include "log/store.h"
@@ -122,6 +123,42 @@ TEST(LogDamage, MessageUsesTheLanguageTextAndSaysWhy) {
                                      "empty log. (wrong magic number; it was kept as " + name + ".bad and a new "
                                      "log was started)");
   EXPECT_EQ(tm.sink.entries[0].type, MsgError);
+}
+
+// A header from elsewhere may set any frame length limit; frames read after
+// opening it still fit the data area, in memory and in the file.
+TEST(LogDamage, FrameLimitFromAHeaderCannotOverflowTheDataArea) {
+  TempDir dir;
+  const std::string name = dir.File("tlg.lg4");
+  MakeLog(name, 1, 3, 10);
+  std::vector<uint8_t> f = ReadFileBytes(name);
+  Put<int32_t>(f, 1016 + 8, 30000);  // bp1.tlg
+  Put<int32_t>(f, 1516 + 8, -5);     // bp2.tlg
+  WriteFileBytes(name, f);
+
+  TestMonitor tm;
+  Monitor& m = *tm;
+  LogOpen(m, name, false);
+  ASSERT_EQ(m.ports[0].bp.tlg, 30000);
+  int16_t longest = 0;
+  m.onStored = [&longest](const T_Telegramm& t) { longest = std::max(longest, t.lg); };
+  const std::vector<uint8_t> noFlags(4000, 0x41);
+  for (T_ComVar& port : m.ports) {
+    ReceiveBlock(m, port, noFlags.data(), noFlags.size());
+    port.em.fehl = 1;  // a line error closes the rest, with its code appended
+    ReceiveBlock(m, port, noFlags.data(), 1400);
+  }
+  EXPECT_GE(longest, kMaxFrameLength) << "long frames were received";
+  EXPECT_LE(longest, kMaxStoredDataLength);
+  LogClose(m);
+  TestMonitor again;
+  LogOpen(*again, name, false);
+  for (const auto& r : ReadForward(*again)) {
+    ASSERT_TRUE(WellFormed(r));
+    int16_t lg;
+    std::memcpy(&lg, r.data() + 6, 2);
+    EXPECT_LE(lg, kMaxStoredDataLength);
+  }
 }
 
 TEST(LogDamage, SomethingThatIsNotAFileIsLeftAlone) {
