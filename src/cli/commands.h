@@ -20,6 +20,8 @@ struct Command {
 /// True when the arguments ask for help (-h or --help).
 bool WantsHelp(int argc, char** argv);
 
+/// `records LOG`: one tab-separated line per stored record, oldest first.
+int RunRecords(int argc, char** argv);
 /// qlxs-cli simulate: writes the octets of a simulated line to two files.
 int RunSimulate(int argc, char** argv);
 

@@ -1,9 +1,116 @@
 #pragma once
-/// The telegram log: a ring of 32 KiB blocks in one file, the block being
-/// written, the reader and the online ring.
+/// The telegram log: one file of fixed capacity used as a ring of 32 KiB
+/// blocks, the block being written (held in memory), a second read-only
+/// handle for walking the stored telegrams, and the online ring.
+///
+/// Failures never raise: write failures set `AllgVar.logerr`, read failures
+/// show message 1203 and go on with an empty block, and the I/O result of
+/// every open and close is kept in `AllgVar.lastIoResult`.
+
+#include <cstdint>
+#include <string>
+
+#include "log/log_block.h"
+#include "log/log_format.h"
+#include "log/online_ring.h"
+#include "model/typed_file.h"
 
 namespace qlxs {
 
-struct TelegramLog {};
+struct Monitor;
+
+/// A ring state of zeros with `lg` 128 and the given capacity: no telegram yet.
+T_LogStand EmptyLogStand(int32_t anzbl);
+
+/// A log object: the telegram log, or an extract written by the print
+/// function. Bound to a file name; an object with an empty name keeps its
+/// records in memory only and never touches a file.
+struct LogFile {
+  std::string name;                         ///< file the object is bound to
+  TypedFile file;                           ///< writer handle (read and write)
+  T_LogStand stand = EmptyLogStand(1);      ///< ring state, the image of the second header part
+  LogBlock block{};                         ///< write block: the image of block `aktbl`
+  int32_t readFailures = 0;                 ///< blocks that could not be read, or were damaged, since open
+};
+
+/// The reader: a second handle on the log file that only ever reads. It
+/// stands on one record of one block; the newest block is served from the
+/// write block in memory, never from the file.
+struct LogReader {
+  bool open = false;                 ///< the log view (or print) has the reader open
+  TypedFile file;                    ///< read-only handle on `AllgVar.dtlog`
+  LogBlock block{};                  ///< image of the block the reader stands in
+  int32_t blk = 0;                   ///< index of that block
+  int32_t pos = kFirstRecord;        ///< block offset of the record it stands on
+  int32_t newest = 0;                ///< newest block index the reader knows of
+  int32_t count = 0;                 ///< telegrams in the log, letztnr - erstnr + 1
+};
+
+/// The telegram log of a running monitor: the log object, its reader and the online ring.
+struct TelegramLog : LogFile {
+  LogReader reader;
+  OnlineRing ring;
+};
+
+/// Why a file is or is not a usable telegram log.
+enum class LogCheck {
+  Valid,
+  Missing,        ///< no file of that name
+  CannotOpen,     ///< the file exists but cannot be opened
+  NotRegular,     ///< a directory, device or pipe
+  CannotRead,     ///< reading the header failed
+  TooShort,       ///< the file ends inside the 2144 header bytes
+  WrongMagic,     ///< the first word is not 0x57000402
+  WrongLength,    ///< the first header part is not 2016 bytes long, or the second not 128
+  BadRingState,   ///< capacity or block indexes outside the ring
+};
+
+/// A short English reason for a check result, for messages.
+std::string LogCheckText(LogCheck c, int io);
+
+/// Makes a new empty log in object x: header with the current settings, a
+/// ring of zero telegrams with the capacity of `AllgPar.maxlog`, an empty
+/// write block. Creates or truncates x's file and writes the 2144 header
+/// bytes, then keeps it open for reading and writing.
+void LogCreate(Monitor& m, LogFile& x);
+
+/// Makes `name` the telegram log. A valid log is taken over with its ring
+/// state, newest block and the settings stored in its header (both filters
+/// arrive switched off); then `ApplyGeneralParameters`. With `checkAge` a
+/// log whose oldest telegram is more than a day from today starts afresh.
+/// A missing file becomes a new empty log. A regular file that is not a log
+/// is reported (message 1201), kept as "<name>.bad" and replaced by a new
+/// empty log. A valid log that cannot be opened for writing is opened for
+/// reading: it can be viewed, and the first write sets `logerr`. Anything
+/// else that is not a regular file is reported and left alone; the log is
+/// then not written (`logerr`).
+void LogOpen(Monitor& m, const std::string& name, bool checkAge);
+
+/// Opens `name` as the telegram log for reading only: the same take-over as
+/// `LogOpen`, but nothing is ever created, replaced or written. For tools
+/// that only read a log. Returns `Valid` on success; `io` gets the I/O result.
+LogCheck LogOpenForReading(Monitor& m, const std::string& name, int* io = nullptr);
+
+/// Starts a new log under `name` (daily rotation): clears `logerr`, binds the
+/// telegram log to the name and `LogCreate`.
+void LogNew(Monitor& m, const std::string& name);
+
+/// Writes block `aktbl` with its header, brings `belbl` up to date, writes
+/// both header parts with the current settings, and closes x's file.
+void LogWriteBack(Monitor& m, LogFile& x);
+
+/// When something was stored or the log was named explicitly: write back and
+/// reopen the file for reading and writing. Used when going off line.
+void LogFlush(Monitor& m);
+
+/// Closes the reader, then writes the log back when something was stored,
+/// it was named explicitly or it is the automatic log; otherwise just closes it.
+void LogClose(Monitor& m);
+
+/// Deletes the log: closes the reader, creates the log anew under the same
+/// name with the current maximum size, clears the online ring and opens the
+/// reader at the end of the (empty) log. The caller lets the log view show
+/// the end of the log.
+void LogReset(Monitor& m);
 
 }  // namespace qlxs

@@ -1,0 +1,102 @@
+// qlxs-cli records: the stored records of a telegram log, one line each.
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "cli/commands.h"
+#include "config/monitor.h"
+#include "log/log_reader.h"
+#include "log/telegram_log.h"
+#include "model/date_time.h"
+#include "platform/clock.h"
+#include "platform/message_sink.h"
+
+namespace qlxs::cli {
+
+namespace {
+
+constexpr char kHelp[] =
+    "Usage: qlxs-cli records LOG\n"
+    "\n"
+    "Lists the records stored in the telegram log file LOG, oldest first. After a\n"
+    "header line comes one tab-separated line per record: the number relative to\n"
+    "the log, ek, stat, ta, lg, idm, prot (hex), ofs, the time stamp as\n"
+    "YYYY-MM-DD HH:MM:SS.mmm local time, and the data octets in hex.\n"
+    "The file is only read, never changed.\n"
+    "\n"
+    "Exit status: 0 success; 1 the file is missing, is not a telegram log, or has\n"
+    "blocks that cannot be read (the records that can be read are still listed);\n"
+    "2 usage error.\n";
+
+void AppendRecordLine(std::string& line, const T_Telegramm& t, int32_t erstnr) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  char head[160];
+  const int32_t rel = static_cast<int32_t>(static_cast<uint32_t>(t.nr) - static_cast<uint32_t>(erstnr) + 1u);
+  std::snprintf(head, sizeof head, "%d\t%u\t%u\t%u\t%d\t%u\t%04x\t%u\t%s\t", rel, t.ek, t.stat, t.ta, t.lg, t.idm,
+                t.prot, t.ofs, FormatIsoDateTime(t.dt).c_str());
+  line += head;
+  const int n = t.lg < 0 ? 0 : t.lg > kTelegramDataSize ? kTelegramDataSize : t.lg;
+  for (int i = 0; i < n; ++i) {
+    line += kHex[t.b[i] >> 4];
+    line += kHex[t.b[i] & 15];
+  }
+  line += '\n';
+}
+
+}  // namespace
+
+int RunRecords(int argc, char** argv) {
+  if (WantsHelp(argc, argv)) {
+    std::fputs(kHelp, stdout);
+    return kExitOk;
+  }
+  if (argc != 1 || argv[0][0] == '-') {
+    std::fputs("qlxs-cli records: expected exactly one argument, the log file\n\n", stderr);
+    std::fputs(kHelp, stderr);
+    return kExitUsage;
+  }
+  const std::string path = argv[0];
+  SystemClock clock;
+  StderrMessageSink sink;
+  auto m = std::make_unique<Monitor>(clock, sink);
+  int io = 0;
+  const LogCheck check = LogOpenForReading(*m, path, &io);
+  if (check != LogCheck::Valid) {
+    std::fprintf(stderr, "qlxs-cli records: %s: %s\n", path.c_str(),
+                 check == LogCheck::WrongMagic || check == LogCheck::WrongLength || check == LogCheck::TooShort ||
+                         check == LogCheck::BadRingState
+                     ? ("not a telegram log file: " + LogCheckText(check, io)).c_str()
+                     : LogCheckText(check, io).c_str());
+    return kExitFailure;
+  }
+
+  ReaderOpen(*m);
+  ReaderSeek(*m, m->log.stand.erstbl, false);
+  std::string out = "nr\tek\tstat\tta\tlg\tidm\tprot\tofs\ttime\tdata\n";
+  T_Telegramm t;
+  do {
+    ReaderRecord(*m, t);
+    if (t.lga != 0) AppendRecordLine(out, t, m->log.stand.erstnr);
+    if (out.size() >= 1 << 16) {
+      std::fwrite(out.data(), 1, out.size(), stdout);
+      out.clear();
+    }
+  } while (ReaderNext(*m));
+  std::fwrite(out.data(), 1, out.size(), stdout);
+  ReaderClose(*m);
+  m->log.file.Close();
+
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    std::fprintf(stderr, "qlxs-cli records: cannot write the listing\n");
+    return kExitFailure;
+  }
+  if (m->log.readFailures > 0) {
+    std::fprintf(stderr, "qlxs-cli records: %s: %d block(s) could not be read or were damaged\n", path.c_str(),
+                 m->log.readFailures);
+    return kExitFailure;
+  }
+  return kExitOk;
+}
+
+}  // namespace qlxs::cli

@@ -1,0 +1,9 @@
+#include "config/general_parameters.h"
+
+#include "config/monitor.h"
+
+namespace qlxs {
+
+void ApplyGeneralParameters(Monitor&) {}
+
+}  // namespace qlxs

@@ -1,0 +1,16 @@
+#pragma once
+/// Bringing what is derived from the general parameters in line with them.
+
+namespace qlxs {
+
+struct Monitor;
+
+/// Recomputes everything derived from `AllgPar` and the port parameters.
+/// Called after a log file has been opened (its header brings new general
+/// and port parameters) and after the general settings changed. Nothing is
+/// derived from them yet; the address-structure formats, the modem-line masks
+/// in force and the filter normalisation add their steps here as those parts
+/// of the program arrive.
+void ApplyGeneralParameters(Monitor& m);
+
+}  // namespace qlxs

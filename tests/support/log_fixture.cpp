@@ -1,0 +1,123 @@
+#include "support/log_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "log/log_reader.h"
+#include "log/telegram_log.h"
+
+namespace qlxs::test {
+
+TempDir::TempDir() {
+  const char* base = std::getenv("TMPDIR");
+  std::string pattern = std::string(base && *base ? base : "/tmp") + "/qlxs-test-XXXXXX";
+  if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+std::vector<int> TestMonitor::MessageNumbers() const {
+  std::vector<int> v;
+  for (const auto& e : sink.entries) v.push_back(e.number);
+  return v;
+}
+
+T_Telegramm SampleTelegram(int i, int lg) {
+  static constexpr uint8_t kClasses[] = {TaRaw, TaIFormat, TaSFormat, TaUFormat, TaRaw104};
+  static constexpr uint8_t kStats[] = {StatOk, StatOk, StatTimeout, StatFragment, StatLineError, StatTextLine};
+  T_Telegramm t{};
+  t.ta = kClasses[i % 5];
+  t.stat = kStats[i % 6];
+  t.ek = i % 3 == 0 ? kReceiverPort2 : kReceiverPort1;
+  t.lg = static_cast<int16_t>(lg >= 0 ? lg : (i * 379 + i / 7) % (kTelegramDataSize + 1));
+  t.dt = 46002.25 + i / 86'400'000.0;
+  t.idm = t.ta >= TaIFormat && t.ta <= TaUFormat ? 12 : 0;
+  t.prot = t.ta == TaRaw104 ? 0x0021 : 0;
+  t.ofs = t.ta == TaRaw104 ? 3 : 0;
+  for (int k = 0; k < t.lg; ++k) t.b[k] = static_cast<uint8_t>(i * 31 + k * 7 + (k >> 8));
+  return t;
+}
+
+std::vector<uint8_t> RecordBytes(const T_Telegramm& t) {
+  const auto* p = reinterpret_cast<const uint8_t*>(&t);
+  return std::vector<uint8_t>(p, p + t.lga);
+}
+
+namespace {
+
+int64_t StepLimit(const Monitor& m) {
+  return int64_t{m.log.stand.anzbl} * (kLogBlockSize / kTelegramHeaderSize + 2) + 4;
+}
+
+}  // namespace
+
+std::vector<std::vector<uint8_t>> ReadForward(Monitor& m) {
+  ReaderOpen(m);
+  ReaderSeek(m, m.log.stand.erstbl, false);
+  std::vector<std::vector<uint8_t>> out;
+  T_Telegramm t;
+  int64_t steps = 0;
+  do {
+    ReaderRecord(m, t);
+    if (t.lga != 0) out.push_back(RecordBytes(t));
+    if (++steps > StepLimit(m)) {
+      ADD_FAILURE() << "forward walk does not end";
+      break;
+    }
+  } while (ReaderNext(m));
+  return out;
+}
+
+std::vector<std::vector<uint8_t>> ReadBackward(Monitor& m) {
+  ReaderOpen(m);
+  ReaderSeek(m, m.log.stand.aktbl, true);
+  std::vector<std::vector<uint8_t>> out;
+  T_Telegramm t;
+  int64_t steps = 0;
+  do {
+    ReaderRecord(m, t);
+    if (t.lga != 0) out.push_back(RecordBytes(t));
+    if (++steps > StepLimit(m)) {
+      ADD_FAILURE() << "backward walk does not end";
+      break;
+    }
+  } while (ReaderBack(m));
+  return out;
+}
+
+std::vector<uint8_t> ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+bool FileExists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+
+int RunInChild(bool unprivileged, int (*fn)(void*), void* arg) {
+  std::fflush(nullptr);
+  const pid_t pid = ::fork();
+  if (pid < 0) return -1;
+  if (pid == 0) {
+    if (unprivileged && ::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(120);
+    ::_exit(fn(arg));
+  }
+  int status = 0;
+  if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+}  // namespace qlxs::test

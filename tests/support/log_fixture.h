@@ -1,0 +1,69 @@
+#pragma once
+// Shared helpers for the telegram log tests: a monitor with a manual clock
+// and recorded messages, a temporary directory, deterministic telegrams and
+// complete walks through a log with the reader.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "config/monitor.h"
+#include "model/telegram.h"
+#include "platform/clock.h"
+#include "platform/message_sink.h"
+
+namespace qlxs::test {
+
+/// A directory under $TMPDIR (or /tmp) removed with everything in it.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+/// A fresh monitor with a manual clock (2025-12-11 12:00) and a message list.
+struct TestMonitor {
+  ManualClock clock{46002.5};
+  RecordingMessageSink sink;
+  std::unique_ptr<Monitor> m = std::make_unique<Monitor>(clock, sink);
+  Monitor& operator*() { return *m; }
+  Monitor* operator->() { return m.get(); }
+  /// Numbers of the messages shown so far.
+  std::vector<int> MessageNumbers() const;
+};
+
+/// Telegram i of a deterministic sequence: data length `lg` (or, when lg is
+/// negative, a length that varies with i over 0 .. 1520), classes 0, 1, 2, 3
+/// and 5, statuses on both sides of 40, both receivers, distinct contents.
+T_Telegramm SampleTelegram(int i, int lg = -1);
+
+/// The bytes of a stored record: its first `lga` bytes.
+std::vector<uint8_t> RecordBytes(const T_Telegramm& t);
+
+/// Every record from the oldest to the newest, read with the reader (opened
+/// if needed). Fails the test when the walk takes more steps than the log
+/// can hold records.
+std::vector<std::vector<uint8_t>> ReadForward(Monitor& m);
+/// Every record from the newest back to the oldest.
+std::vector<std::vector<uint8_t>> ReadBackward(Monitor& m);
+
+/// Whole-file helpers.
+std::vector<uint8_t> ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+bool FileExists(const std::string& path);
+
+/// Runs fn in a forked child process and returns the child's exit status
+/// (fn's result), or -1 when it did not exit normally. With `unprivileged`
+/// the child first drops root rights (to user and group 65534), so file
+/// permissions apply to it as to any user.
+int RunInChild(bool unprivileged, int (*fn)(void*), void* arg);
+
+}  // namespace qlxs::test
