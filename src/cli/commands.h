@@ -20,6 +20,9 @@ struct Command {
 /// True when the arguments ask for help (-h or --help).
 bool WantsHelp(int argc, char** argv);
 
+/// `feed LOG FILE1 [FILE2]`: raw line octets through the receivers into a new log.
+int RunFeed(int argc, char** argv);
+
 /// `records LOG`: one tab-separated line per stored record, oldest first.
 int RunRecords(int argc, char** argv);
 /// qlxs-cli simulate: writes the octets of a simulated line to two files.
