@@ -2,10 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -14,49 +10,17 @@
 #include "log/store.h"
 #include "log/telegram_log.h"
 #include "model/date_time.h"
+#include "support/cli_run.h"
 #include "support/log_fixture.h"
-
-extern char** environ;
 
 namespace qlxs {
 namespace {
 
+using test::CliResult;
 using test::ReadFileBytes;
+using test::RunCli;
 using test::TempDir;
 using test::TestMonitor;
-
-struct CliResult {
-  int exit = -1;
-  std::string out, err;
-};
-
-CliResult RunCli(const TempDir& dir, std::vector<std::string> args) {
-  const std::string exe = std::string(QLXS_BIN_DIR) + "/qlxs-cli";
-  const std::string outPath = dir.File("stdout.txt"), errPath = dir.File("stderr.txt");
-  posix_spawn_file_actions_t fa;
-  posix_spawn_file_actions_init(&fa);
-  posix_spawn_file_actions_addopen(&fa, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&fa, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  args.insert(args.begin(), exe);
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  CliResult r;
-  pid_t pid;
-  if (posix_spawn(&pid, exe.c_str(), &fa, nullptr, argv.data(), environ) == 0) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (WIFEXITED(status)) r.exit = WEXITSTATUS(status);
-  }
-  posix_spawn_file_actions_destroy(&fa);
-  auto text = [](const std::string& p) {
-    const auto b = ReadFileBytes(p);
-    return std::string(b.begin(), b.end());
-  };
-  r.out = text(outPath);
-  r.err = text(errPath);
-  return r;
-}
 
 T_Telegramm Make(uint8_t ek, uint8_t ta, uint8_t stat, uint16_t prot, uint8_t ofs, uint8_t idm, double dt,
                  std::vector<uint8_t> data) {
