@@ -10,18 +10,17 @@
 #include "log/store.h"
 #include "log/telegram_log.h"
 #include "model/date_time.h"
-#include "support/log_fixture.h"
 #include "support/run_cli.h"
+#include "support/log_fixture.h"
 
 namespace qlxs {
 namespace {
 
 using test::CliResult;
 using test::ReadFileBytes;
-using test::TempDir;
+using test::RunCli;
+using test::ScratchDir;
 using test::TestMonitor;
-
-CliResult RunCli(const TempDir& dir, std::vector<std::string> args) { return test::RunCli(dir.path(), std::move(args)); }
 
 T_Telegramm Make(uint8_t ek, uint8_t ta, uint8_t stat, uint16_t prot, uint8_t ofs, uint8_t idm, double dt,
                  std::vector<uint8_t> data) {
@@ -39,8 +38,8 @@ T_Telegramm Make(uint8_t ek, uint8_t ta, uint8_t stat, uint16_t prot, uint8_t of
 }
 
 TEST(RecordsCommand, ListsEveryRecordOldestFirst) {
-  TempDir dir;
-  const std::string log = dir.File("l.lg4");
+  ScratchDir dir;
+  const std::string log = dir.file("l.lg4");
   {
     TestMonitor tm;
     LogOpen(*tm, log, false);
@@ -65,8 +64,8 @@ TEST(RecordsCommand, ListsEveryRecordOldestFirst) {
 }
 
 TEST(RecordsCommand, NumbersAreRelativeToTheOldestKeptRecord) {
-  TempDir dir;
-  const std::string log = dir.File("w.lg4");
+  ScratchDir dir;
+  const std::string log = dir.file("w.lg4");
   int32_t kept = 0;
   {
     TestMonitor tm;
@@ -89,10 +88,10 @@ TEST(RecordsCommand, NumbersAreRelativeToTheOldestKeptRecord) {
 }
 
 TEST(RecordsCommand, FailuresNameTheFileAndChangeNothing) {
-  TempDir dir;
-  const std::string notLog = dir.File("notes.txt");
+  ScratchDir dir;
+  const std::string notLog = dir.file("notes.txt");
   test::WriteFileBytes(notLog, std::vector<uint8_t>(3000, 'x'));
-  const std::string damaged = dir.File("cut.lg4");
+  const std::string damaged = dir.file("cut.lg4");
   {
     TestMonitor tm;
     tm->AllgPar.maxlog = 1;
@@ -106,7 +105,7 @@ TEST(RecordsCommand, FailuresNameTheFileAndChangeNothing) {
     f.resize(static_cast<size_t>(BlockFileOffset(1)));
     test::WriteFileBytes(damaged, f);
   }
-  const std::string missing = dir.File("missing.lg4");
+  const std::string missing = dir.file("missing.lg4");
 
   const CliResult m = RunCli(dir, {"records", missing});
   EXPECT_EQ(m.exit, 1);
@@ -131,7 +130,7 @@ TEST(RecordsCommand, FailuresNameTheFileAndChangeNothing) {
 }
 
 TEST(RecordsCommand, UsageAndHelp) {
-  TempDir dir;
+  ScratchDir dir;
   const struct {
     std::vector<std::string> args;
     int exit;
