@@ -110,6 +110,25 @@ TEST(LogDamage, FilesThatAreNotLogsAreKeptAsideAndReplaced) {
   }
 }
 
+// A file kept aside earlier under the same name is not overwritten by the
+// next one: each damaged file gets a name of its own.
+TEST(LogDamage, FilesKeptAsideEarlierAreNotOverwritten) {
+  TempDir dir;
+  const std::string name = dir.File("x.lg4");
+  const std::vector<std::string> kept = {name + ".bad", name + ".bad.1", name + ".bad.2"};
+  std::vector<std::vector<uint8_t>> damaged;
+  for (size_t i = 0; i < kept.size(); ++i) {
+    damaged.push_back(std::vector<uint8_t>(100 + i, static_cast<uint8_t>('a' + i)));
+    WriteFileBytes(name, damaged.back());
+    TestMonitor tm;
+    LogOpen(*tm, name, false);
+    ASSERT_EQ(tm.MessageNumbers(), std::vector<int>{1201}) << i;
+    EXPECT_NE(tm.sink.entries[0].text.find("kept as " + kept[i]), std::string::npos) << tm.sink.entries[0].text;
+    EXPECT_EQ(ReadFileBytes(name).size(), 2144u) << i;
+  }
+  for (size_t i = 0; i < kept.size(); ++i) EXPECT_EQ(ReadFileBytes(kept[i]), damaged[i]) << kept[i];
+}
+
 TEST(LogDamage, MessageUsesTheLanguageTextAndSaysWhy) {
   TempDir dir;
   const std::string name = dir.File("x.lg4");

@@ -154,9 +154,16 @@ void WriteHeader(Monitor& m, LogFile& x, int32_t dlg) {
 }
 
 // Moves a regular file that is not a log out of the way, so replacing it
-// with a new log loses nothing. Returns the I/O result of the rename.
+// with a new log loses nothing: to "<name>.bad", or, when a file set aside
+// earlier holds that name, to the first free "<name>.bad.N". Returns the
+// I/O result of the rename.
 int SetAside(const std::string& name, std::string& kept) {
+  struct stat st;
   kept = name + ".bad";
+  for (int n = 1; ::lstat(kept.c_str(), &st) == 0; ++n) {
+    if (n > 999) return EEXIST;
+    kept = name + ".bad." + std::to_string(n);
+  }
   return std::rename(name.c_str(), kept.c_str()) == 0 ? 0 : errno;
 }
 

@@ -79,11 +79,12 @@ void LogCreate(Monitor& m, LogFile& x);
 /// arrive switched off); then `ApplyGeneralParameters`. With `checkAge` a
 /// log whose oldest telegram is more than a day from today starts afresh.
 /// A missing file becomes a new empty log. A regular file that is not a log
-/// is reported (message 1201), kept as "<name>.bad" and replaced by a new
-/// empty log. A valid log that cannot be opened for writing is opened for
-/// reading: it can be viewed, and the first write sets `logerr`. Anything
-/// else that is not a regular file is reported and left alone; the log is
-/// then not written (`logerr`).
+/// is reported (message 1201), kept as "<name>.bad" (".bad.1", ".bad.2" ...
+/// when that name is taken) and replaced by a new empty log. A valid log
+/// that cannot be opened for writing is opened for reading: it can be
+/// viewed, and the first write sets `logerr`. Anything else that is not a
+/// regular file is reported and left alone; the log is then not written
+/// (`logerr`).
 void LogOpen(Monitor& m, const std::string& name, bool checkAge);
 
 /// Opens `name` as the telegram log for reading only: the same take-over as
