@@ -60,8 +60,12 @@ void ReaderLoad(Monitor& m, int32_t i) {
     ClearBlock(r.block);
     return;
   }
-  const int io = r.file.Read(BlockFileOffset(i), kLogBlockSize, r.block.bytes);
-  if (io != 0) {
+  int64_t got = 0;
+  const int io = r.file.Read(BlockFileOffset(i), kLogBlockSize, r.block.bytes, &got);
+  if (io == kIoShortRead && got > 0) {
+    AdoptBlock(r.block, static_cast<int32_t>(got));  // the records before the end of the file
+    ReportReadFailure(m, log, i, kBlockCutText);
+  } else if (io != 0) {
     ReportReadFailure(m, log, i, IoResultText(io));
     ClearBlock(r.block);
   } else if (!AdoptBlock(r.block)) {

@@ -110,8 +110,14 @@ void RestoreSettings(Monitor& m, const T_LogKopf& k) {
 // Reads block `aktbl` into the write block and stands on its last record.
 void LoadWriteBlock(Monitor& m, LogFile& x) {
   const T_LogStand& s = x.stand;
-  const int io = x.file.Read(BlockFileOffset(s.aktbl), kLogBlockSize, x.block.bytes);
-  if (io != 0) {
+  int64_t got = 0;
+  const int io = x.file.Read(BlockFileOffset(s.aktbl), kLogBlockSize, x.block.bytes, &got);
+  if (io == kIoShortRead && got > 0) {
+    // The file ends inside the block (a write-back cut short): storing goes
+    // on after the records that reached the file whole, so they are kept.
+    AdoptBlock(x.block, static_cast<int32_t>(got));
+    ReportReadFailure(m, x, s.aktbl, kBlockCutText);
+  } else if (io != 0) {
     // A log that holds no telegram and whose first block was never written
     // (created, then closed without a write-back) is simply empty.
     const bool neverWritten = io == kIoShortRead && s.letztnr == 0 &&
