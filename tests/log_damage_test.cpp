@@ -535,5 +535,45 @@ TEST(LogWriteFailure, ReadOnlyLogOpensForViewingAndStaysUnchanged) {
   EXPECT_FALSE(FileExists(a.path + ".bad"));
 }
 
+struct ReadOnlyNotALogArgs {
+  std::string path;
+  bool replaced;  // the directory lets the file be moved aside
+};
+
+int ReadOnlyNotALogChild(void* p) {
+  const auto& a = *static_cast<ReadOnlyNotALogArgs*>(p);
+  TestMonitor tm;
+  LogOpen(*tm, a.path, false);
+  if (tm.MessageNumbers() != std::vector<int>{1201}) return 2;
+  const std::string& text = tm.sink.entries[0].text;
+  if (text.find("wrong magic number") == std::string::npos) return 3;
+  const std::string outcome = a.replaced ? "kept as " + a.path + ".bad" : "left alone";
+  if (text.find(outcome) == std::string::npos) return 4;
+  if (tm->AllgVar.logerr == a.replaced) return 5;
+  return kChildOk;
+}
+
+// A file that is not a log and that the user may not write is judged by what
+// it holds, like any other: set aside and replaced where its directory
+// allows it, else left alone, and the message says why.
+TEST(LogWriteFailure, ReadOnlyFileThatIsNotALogIsJudgedByItsContent) {
+  for (const bool replaced : {true, false}) {
+    TempDir dir;
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+    const std::string sub = dir.File("d");
+    ASSERT_EQ(::mkdir(sub.c_str(), 0755), 0);
+    ReadOnlyNotALogArgs a{sub + "/notes.lg4", replaced};
+    const std::vector<uint8_t> notes(3000, 'x');
+    WriteFileBytes(a.path, notes);
+    ASSERT_EQ(::chmod(a.path.c_str(), 0444), 0);
+    ASSERT_EQ(::chmod(sub.c_str(), replaced ? 0777 : 0555), 0);
+    EXPECT_EQ(test::RunInChild(true, ReadOnlyNotALogChild, &a), kChildOk) << replaced;
+    EXPECT_EQ(ReadFileBytes(replaced ? a.path + ".bad" : a.path), notes) << replaced;
+    if (replaced) {
+      EXPECT_EQ(ReadFileBytes(a.path).size(), 2144u);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace qlxs

@@ -215,8 +215,13 @@ void LogOpen(Monitor& m, const std::string& name, bool checkAge) {
   int io = 0;
   LogCheck c = OpenAndCheck(m, log, true, h, io);
   if (c == LogCheck::CannotOpen && (io == EACCES || io == EPERM || io == EROFS)) {
+    // Not writable: what it holds decides, as for any other file.
     int ioRead = 0;
-    if (OpenAndCheck(m, log, false, h, ioRead) == LogCheck::Valid) c = LogCheck::Valid;
+    const LogCheck r = OpenAndCheck(m, log, false, h, ioRead);
+    if (r != LogCheck::CannotOpen && r != LogCheck::Missing) {
+      c = r;
+      io = ioRead;
+    }
   }
 
   if (c == LogCheck::Valid && checkAge && OldLog(m, h.stand)) {
