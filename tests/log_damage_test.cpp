@@ -110,6 +110,25 @@ TEST(LogDamage, FilesThatAreNotLogsAreKeptAsideAndReplaced) {
   }
 }
 
+// A file kept aside earlier under the same name is not overwritten by the
+// next one: each damaged file gets a name of its own.
+TEST(LogDamage, FilesKeptAsideEarlierAreNotOverwritten) {
+  ScratchDir dir;
+  const std::string name = dir.file("x.lg4");
+  const std::vector<std::string> kept = {name + ".bad", name + ".bad.1", name + ".bad.2"};
+  std::vector<std::vector<uint8_t>> damaged;
+  for (size_t i = 0; i < kept.size(); ++i) {
+    damaged.push_back(std::vector<uint8_t>(100 + i, static_cast<uint8_t>('a' + i)));
+    WriteFileBytes(name, damaged.back());
+    TestMonitor tm;
+    LogOpen(*tm, name, false);
+    ASSERT_EQ(tm.MessageNumbers(), std::vector<int>{1201}) << i;
+    EXPECT_NE(tm.sink.entries[0].text.find("kept as " + kept[i]), std::string::npos) << tm.sink.entries[0].text;
+    EXPECT_EQ(ReadFileBytes(name).size(), 2144u) << i;
+  }
+  for (size_t i = 0; i < kept.size(); ++i) EXPECT_EQ(ReadFileBytes(kept[i]), damaged[i]) << kept[i];
+}
+
 TEST(LogDamage, MessageUsesTheLanguageTextAndSaysWhy) {
   ScratchDir dir;
   const std::string name = dir.file("x.lg4");
@@ -183,18 +202,19 @@ TEST(LogDamage, SomethingThatIsNotAFileIsLeftAlone) {
   EXPECT_TRUE(S_ISDIR(st.st_mode));
 }
 
-// A file cut short loses the blocks behind the cut, nothing before it.
+// A file cut short loses what lies behind the cut, and the record the cut
+// goes through, nothing before it.
 TEST(LogDamage, TruncatedFileReadsTheBlocksThatRemain) {
   ScratchDir dir;
   const std::string name = dir.file("t.lg4");
   const Records stored = MakeLog(name, 1, 21 * 5 + 3, kTelegramDataSize);  // blocks 0..4 full, 5 current
   std::vector<uint8_t> f = ReadFileBytes(name);
-  f.resize(static_cast<size_t>(BlockFileOffset(2) + 5000));
+  f.resize(static_cast<size_t>(BlockFileOffset(2) + 5000));  // 3 records of block 2 lie before the cut
   WriteFileBytes(name, f);
 
   TestMonitor tm;
   LogOpen(*tm, name, false);
-  const Records intact(stored.begin(), stored.begin() + 42);
+  const Records intact(stored.begin(), stored.begin() + 42 + 3);
   EXPECT_EQ(ReadForward(*tm), intact);
   EXPECT_EQ(ReadBackward(*tm), Reversed(intact));
   EXPECT_EQ(tm.MessageNumbers(), std::vector<int>{1203}) << "one message, not one per block";
@@ -207,14 +227,14 @@ TEST(LogDamage, TruncatedFileReadsTheBlocksThatRemain) {
   LogClose(*tm);
   EXPECT_FALSE(tm->AllgVar.logerr);
   // Writing block 5 fills the gap with zeros: the blocks behind the cut now
-  // read as empty, except for the record heads of block 2 before the cut.
+  // read as empty, except for the head of the record the cut went through.
   TestMonitor again;
   LogOpen(*again, name, false);
   const Records all = ReadForward(*again);
   ASSERT_GE(all.size(), intact.size() + 1);
   EXPECT_TRUE(std::equal(intact.begin(), intact.end(), all.begin()));
   EXPECT_EQ(all.back(), RecordBytes(t));
-  EXPECT_LE(all.size(), intact.size() + 4 + 1) << "at most the 4 record heads within the first 5000 bytes of block 2";
+  EXPECT_LE(all.size(), intact.size() + 1 + 1) << "at most the head of the cut record";
   EXPECT_EQ(ReadBackward(*again), Reversed(all));
 }
 
@@ -401,6 +421,61 @@ TEST(LogWriteFailure, FileSizeLimitSetsLogerrAndKeepsWhatWasWritten) {
   EXPECT_EQ(tm.MessageNumbers(), std::vector<int>{1203});
 }
 
+int CurrentBlockCutChild(void* p) {
+  const auto& a = *static_cast<ChildArgs*>(p);
+  std::signal(SIGXFSZ, SIG_IGN);
+  const rlimit rl{static_cast<rlim_t>(a.fileSizeLimit), static_cast<rlim_t>(a.fileSizeLimit)};
+  if (::setrlimit(RLIMIT_FSIZE, &rl) != 0) return 2;
+  TestMonitor tm;
+  tm->AllgPar.maxlog = 1;
+  LogOpen(*tm, a.path, false);
+  for (int i = 0; i < static_cast<int>(a.expectedRecords); ++i) {
+    T_Telegramm t = SampleTelegram(i, kTelegramDataSize);
+    StoreTelegram(*tm, t);
+  }
+  if (tm->AllgVar.logerr) return 3;
+  LogClose(*tm);
+  return tm->AllgVar.logerr ? kChildOk : 4;
+}
+
+// The write-back at close can write only part of the current block: the
+// records it did write are still there after the next session has stored
+// and written back, and only the cut one is gone.
+TEST(LogWriteFailure, RecordsOfAPartlyWrittenCurrentBlockSurviveTheNextSession) {
+  ScratchDir dir;
+  ChildArgs a;
+  a.path = dir.file("cut.lg4");
+  a.expectedRecords = 21 * 3 + 12;                             // block 3 holds 12 records at close
+  a.fileSizeLimit = BlockFileOffset(3) + 64 + 8 * 1548 + 700;  // 8 of them reach the file whole
+  ASSERT_EQ(test::RunInChild(false, CurrentBlockCutChild, &a), kChildOk);
+
+  Records expected;
+  for (int i = 0; i < 21 * 3 + 8; ++i) {
+    T_Telegramm t = SampleTelegram(i, kTelegramDataSize);
+    t.nr = i + 1;
+    t.lga = static_cast<uint16_t>(RecordLength(t.lg));
+    t.lgv = i % 21 == 0 ? 0 : t.lga;
+    expected.push_back(RecordBytes(t));
+  }
+  {
+    TestMonitor tm;
+    LogOpen(*tm, a.path, false);
+    EXPECT_EQ(tm.MessageNumbers(), std::vector<int>{1203}) << "the damage is reported";
+    EXPECT_EQ(ReadForward(*tm), expected);
+    T_Telegramm t = SampleTelegram(500, 40);
+    StoreTelegram(*tm, t);
+    EXPECT_EQ(t.lgv, 1548) << "stored after the last whole record";
+    expected.push_back(RecordBytes(t));
+    LogClose(*tm);
+    EXPECT_FALSE(tm->AllgVar.logerr);
+  }
+  TestMonitor tm;
+  LogOpen(*tm, a.path, false);
+  EXPECT_TRUE(tm.sink.entries.empty());
+  EXPECT_EQ(ReadForward(*tm), expected);
+  EXPECT_EQ(ReadBackward(*tm), Reversed(expected));
+}
+
 int ReadOnlyDirectoryChild(void* p) {
   const auto& a = *static_cast<ChildArgs*>(p);
   TestMonitor tm;
@@ -458,6 +533,46 @@ TEST(LogWriteFailure, ReadOnlyLogOpensForViewingAndStaysUnchanged) {
   EXPECT_EQ(test::RunInChild(true, ReadOnlyLogChild, &a), kChildOk);
   EXPECT_EQ(ReadFileBytes(a.path), before);
   EXPECT_FALSE(FileExists(a.path + ".bad"));
+}
+
+struct ReadOnlyNotALogArgs {
+  std::string path;
+  bool replaced;  // the directory lets the file be moved aside
+};
+
+int ReadOnlyNotALogChild(void* p) {
+  const auto& a = *static_cast<ReadOnlyNotALogArgs*>(p);
+  TestMonitor tm;
+  LogOpen(*tm, a.path, false);
+  if (tm.MessageNumbers() != std::vector<int>{1201}) return 2;
+  const std::string& text = tm.sink.entries[0].text;
+  if (text.find("wrong magic number") == std::string::npos) return 3;
+  const std::string outcome = a.replaced ? "kept as " + a.path + ".bad" : "left alone";
+  if (text.find(outcome) == std::string::npos) return 4;
+  if (tm->AllgVar.logerr == a.replaced) return 5;
+  return kChildOk;
+}
+
+// A file that is not a log and that the user may not write is judged by what
+// it holds, like any other: set aside and replaced where its directory
+// allows it, else left alone, and the message says why.
+TEST(LogWriteFailure, ReadOnlyFileThatIsNotALogIsJudgedByItsContent) {
+  for (const bool replaced : {true, false}) {
+    ScratchDir dir;
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+    const std::string sub = dir.file("d");
+    ASSERT_EQ(::mkdir(sub.c_str(), 0755), 0);
+    ReadOnlyNotALogArgs a{sub + "/notes.lg4", replaced};
+    const std::vector<uint8_t> notes(3000, 'x');
+    WriteFileBytes(a.path, notes);
+    ASSERT_EQ(::chmod(a.path.c_str(), 0444), 0);
+    ASSERT_EQ(::chmod(sub.c_str(), replaced ? 0777 : 0555), 0);
+    EXPECT_EQ(test::RunInChild(true, ReadOnlyNotALogChild, &a), kChildOk) << replaced;
+    EXPECT_EQ(ReadFileBytes(replaced ? a.path + ".bad" : a.path), notes) << replaced;
+    if (replaced) {
+      EXPECT_EQ(ReadFileBytes(a.path).size(), 2144u);
+    }
+  }
 }
 
 }  // namespace

@@ -114,7 +114,7 @@ TEST(ReplayCommand, UsageAndFileErrors) {
       {{"replay", dir.file("missing.lg4"), fresh}, 1, dir.file("missing.lg4") + ": no such file", false},
       {{"replay", in, existing}, 1, existing + " exists already", false},
       {{"replay", in, dir.file("no/such/dir.lg4")}, 1, dir.file("no/such/dir.lg4"), false},
-      {{"replay", truncated, fresh}, 1, truncated + ": 1 block(s) could not be read", true},
+      {{"replay", truncated, fresh}, 1, truncated + ": 2 block(s) could not be read", true},
   };
   for (const Case& c : cases) {
     std::string line;

@@ -25,7 +25,11 @@ void SyncClockAtEdge(Monitor& m) {
 }
 
 double TimeOfDayNow(Monitor& m) {
-  const uint32_t ms = (m.clock.Tick() + static_cast<uint32_t>(m.TickOffset)) % kMsPerDay;
+  // The tick is taken modulo a day before the offset is added, as in
+  // `SyncClock`: a 32-bit sum would run past 2^32 in the last day before the
+  // tick wraps and put the time of day hours off until the tick had wrapped.
+  int64_t ms = (static_cast<int64_t>(m.clock.Tick() % kMsPerDay) + m.TickOffset) % kMsPerDay;
+  if (ms < 0) ms += kMsPerDay;
   return static_cast<double>(ms) / kMsPerDay;
 }
 

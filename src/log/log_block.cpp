@@ -1,5 +1,7 @@
 #include "log/log_block.h"
 
+#include <algorithm>
+
 namespace qlxs {
 
 namespace {
@@ -18,12 +20,13 @@ RecordHead HeadAt(const LogBlock& b, int32_t pos) {
   return h;
 }
 
-// A record at `pos` that follows one of length `prevLga` is well formed.
-bool WellFormed(const LogBlock& b, int32_t pos, uint16_t prevLga) {
-  if (pos + kTelegramHeaderSize > kRecordAreaEnd) return false;
+// A record at `pos` that follows one of length `prevLga` is well formed and
+// ends at or before `end`.
+bool WellFormed(const LogBlock& b, int32_t pos, uint16_t prevLga, int32_t end) {
+  if (pos + kTelegramHeaderSize > end) return false;
   const RecordHead h = HeadAt(b, pos);
   return h.lg >= 0 && h.lg <= kTelegramDataSize && h.lga == RecordLength(h.lg) && h.lgv == prevLga &&
-         pos + h.lga <= kRecordAreaEnd;
+         pos + h.lga <= end;
 }
 
 }  // namespace
@@ -55,7 +58,11 @@ void FinishBlockKopf(LogBlock& b) {
   std::memcpy(b.bytes, &k, sizeof k);
 }
 
-bool AdoptBlock(LogBlock& b) {
+bool AdoptBlock(LogBlock& b, int32_t valid) {
+  // What could not be read is not part of the block.
+  valid = std::clamp<int32_t>(valid, 0, kLogBlockSize);
+  std::memset(b.bytes + valid, 0, static_cast<size_t>(kLogBlockSize - valid));
+  const int32_t limit = std::min(valid, kRecordAreaEnd);
   int32_t letzt;
   std::memcpy(&letzt, b.bytes + offsetof(T_BlockKopf, letzt), 4);
   const int64_t named = int64_t{kFirstRecord} + letzt;
@@ -70,7 +77,7 @@ bool AdoptBlock(LogBlock& b) {
     if (pos + kTelegramHeaderSize > kRecordAreaEnd) break;
     const uint16_t lga = HeadAt(b, pos).lga;
     if (lga == 0) break;
-    if (!WellFormed(b, pos, prevLga)) {
+    if (!WellFormed(b, pos, prevLga, limit)) {
       broken = true;
       break;
     }

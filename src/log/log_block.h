@@ -43,11 +43,13 @@ void FinishBlockKopf(LogBlock& b);
 /// Makes an image read from a file safe to walk. The records from offset 64
 /// are followed while each one is well formed: 28 <= `lga` = 28 + `lg`
 /// rounded up to even, 0 <= `lg` <= 1520, `lgv` = the previous record's
-/// `lga` (0 for the first) and the record ends inside the record area. The
-/// first record that breaks a rule ends the chain. The last record is the one
-/// `letzt` names when it lies on the chain, else the end of the chain; every
-/// byte after it is cleared. Returns false when records had to be dropped.
-bool AdoptBlock(LogBlock& b);
+/// `lga` (0 for the first) and the record ends inside the record area and
+/// within the first `valid` bytes, those that could be read (a file that
+/// ends inside the block). The first record that breaks a rule ends the
+/// chain. The last record is the one `letzt` names when it lies on the
+/// chain, else the end of the chain; every byte after it is cleared.
+/// Returns false when records had to be dropped.
+bool AdoptBlock(LogBlock& b, int32_t valid = kLogBlockSize);
 
 /// True when `pos` is the start of one of the block's records (64 .. last).
 bool IsRecordStart(const LogBlock& b, int32_t pos);

@@ -25,6 +25,9 @@ std::string LogMessageText(const T_AllgVar& v, int number, const std::string& pa
 /// Shows message `number` as an error.
 void ShowLogError(Monitor& m, int number, const std::string& path, const std::string& detail);
 
+/// Detail of message 1203 for a block the file ends inside of.
+inline constexpr char kBlockCutText[] = "the file ends inside the block; the records before its end are kept";
+
 /// Counts a block of x that could not be read or was damaged and shows
 /// message 1203 for the first one since x was opened or created, so a badly
 /// damaged file does not flood the user with one message per block.

@@ -141,9 +141,16 @@ void WriteHeader(Monitor& m, LogFile& x, int32_t dlg) {
 }
 
 // Moves a regular file that is not a log out of the way, so replacing it
-// with a new log loses nothing. Returns the I/O result of the rename.
+// with a new log loses nothing: to "<name>.bad", or, when a file set aside
+// earlier holds that name, to the first free "<name>.bad.N". Returns the
+// I/O result of the rename.
 int SetAside(const std::string& name, std::string& kept) {
+  struct stat st;
   kept = name + ".bad";
+  for (int n = 1; ::lstat(kept.c_str(), &st) == 0; ++n) {
+    if (n > 999) return EEXIST;
+    kept = name + ".bad." + std::to_string(n);
+  }
   return std::rename(name.c_str(), kept.c_str()) == 0 ? 0 : errno;
 }
 
@@ -189,8 +196,13 @@ void LogOpen(Monitor& m, const std::string& name, bool checkAge) {
   int io = 0;
   LogCheck c = OpenAndCheck(m, log, true, h, io);
   if (c == LogCheck::CannotOpen && (io == EACCES || io == EPERM || io == EROFS)) {
+    // Not writable: what it holds decides, as for any other file.
     int ioRead = 0;
-    if (OpenAndCheck(m, log, false, h, ioRead) == LogCheck::Valid) c = LogCheck::Valid;
+    const LogCheck r = OpenAndCheck(m, log, false, h, ioRead);
+    if (r != LogCheck::CannotOpen && r != LogCheck::Missing) {
+      c = r;
+      io = ioRead;
+    }
   }
 
   if (c == LogCheck::Valid && checkAge && OldLog(m, h.stand)) {
@@ -255,7 +267,15 @@ LogCheck LogOpenObjectForReading(Monitor& m, LogFile& x, int* ioOut) {
 }
 
 bool LogReadBlock(Monitor& m, LogFile& x, TypedFile& f, int32_t i, LogBlock& b) {
-  const int io = f.Read(BlockFileOffset(i), kLogBlockSize, b.bytes);
+  int64_t got = 0;
+  const int io = f.Read(BlockFileOffset(i), kLogBlockSize, b.bytes, &got);
+  if (io == kIoShortRead && got > 0) {
+    // The file ends inside the block (a write-back cut short): the records
+    // that reached the file whole are kept, and storing goes on after them.
+    AdoptBlock(b, static_cast<int32_t>(got));
+    ReportReadFailure(m, x, i, kBlockCutText);
+    return true;
+  }
   if (io != 0) {
     // A log that holds no telegram and whose block was never written
     // (created, then closed without a write-back) is simply empty.

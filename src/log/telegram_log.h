@@ -79,11 +79,12 @@ void LogCreate(Monitor& m, LogFile& x);
 /// arrive switched off); then `ApplyGeneralParameters`. With `checkAge` a
 /// log whose oldest telegram is more than a day from today starts afresh.
 /// A missing file becomes a new empty log. A regular file that is not a log
-/// is reported (message 1201), kept as "<name>.bad" and replaced by a new
-/// empty log. A valid log that cannot be opened for writing is opened for
-/// reading: it can be viewed, and the first write sets `logerr`. Anything
-/// else that is not a regular file is reported and left alone; the log is
-/// then not written (`logerr`).
+/// is reported (message 1201), kept as "<name>.bad" (".bad.1", ".bad.2" ...
+/// when that name is taken) and replaced by a new empty log. A valid log
+/// that cannot be opened for writing is opened for reading: it can be
+/// viewed, and the first write sets `logerr`. Anything else that is not a
+/// regular file is reported and left alone; the log is then not written
+/// (`logerr`).
 void LogOpen(Monitor& m, const std::string& name, bool checkAge);
 
 /// Opens `name` as the telegram log for reading only: the same take-over as
@@ -101,7 +102,8 @@ LogCheck LogOpenObjectForReading(Monitor& m, LogFile& x, int* io = nullptr);
 
 /// Reads block i of log object x through `f` (x's own handle or a reader's)
 /// into `b` and makes it safe to walk (`AdoptBlock`). Damaged records are
-/// dropped and the rest kept. A block that cannot be read gives an empty
+/// dropped and the rest kept; of a block the file ends inside, the records
+/// that lie wholly in the file are kept. A block that cannot be read gives an empty
 /// image and false; a block beyond the end of a log that holds no telegram
 /// yet is simply empty. Failures and damage are reported with message 1203,
 /// once per opening of x.
