@@ -49,9 +49,16 @@ int64_t StepLimit(const Monitor& m) {
 
 }  // namespace
 
-std::vector<std::vector<uint8_t>> ReadForward(Monitor& m) {
+namespace {
+
+// Every record from one end of the log to the other; a walk that does not
+// end within the log's size fails the test.
+std::vector<std::vector<uint8_t>> Walk(Monitor& m, bool forward) {
   ReaderOpen(m);
-  ReaderSeek(m, m.log.stand.erstbl, false);
+  if (forward)
+    ReaderSeek(m, m.log.stand.erstbl, false);
+  else
+    ReaderSeek(m, m.log.stand.aktbl, true);
   std::vector<std::vector<uint8_t>> out;
   T_Telegramm t;
   int64_t steps = 0;
@@ -59,29 +66,18 @@ std::vector<std::vector<uint8_t>> ReadForward(Monitor& m) {
     ReaderRecord(m, t);
     if (t.lga != 0) out.push_back(RecordBytes(t));
     if (++steps > StepLimit(m)) {
-      ADD_FAILURE() << "forward walk does not end";
+      ADD_FAILURE() << (forward ? "forward" : "backward") << " walk does not end";
       break;
     }
-  } while (ReaderNext(m));
+  } while (forward ? ReaderNext(m) : ReaderBack(m));
   return out;
 }
 
-std::vector<std::vector<uint8_t>> ReadBackward(Monitor& m) {
-  ReaderOpen(m);
-  ReaderSeek(m, m.log.stand.aktbl, true);
-  std::vector<std::vector<uint8_t>> out;
-  T_Telegramm t;
-  int64_t steps = 0;
-  do {
-    ReaderRecord(m, t);
-    if (t.lga != 0) out.push_back(RecordBytes(t));
-    if (++steps > StepLimit(m)) {
-      ADD_FAILURE() << "backward walk does not end";
-      break;
-    }
-  } while (ReaderBack(m));
-  return out;
-}
+}  // namespace
+
+std::vector<std::vector<uint8_t>> ReadForward(Monitor& m) { return Walk(m, true); }
+
+std::vector<std::vector<uint8_t>> ReadBackward(Monitor& m) { return Walk(m, false); }
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
