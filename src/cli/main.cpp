@@ -18,6 +18,7 @@ bool WantsHelp(int argc, char** argv) {
 namespace {
 
 const Command kCommands[] = {
+    {"capture", "capture live from serial ports into a telegram log", RunCapture},
     {"feed", "feed raw line octets from files through the receivers into a new log", RunFeed},
     {"records", "list the records of a telegram log file", RunRecords},
     {"simulate", "write the octets of a simulated line to two files", RunSimulate},
