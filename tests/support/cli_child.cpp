@@ -1,0 +1,154 @@
+#include "support/cli_child.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+extern char** environ;
+
+namespace qlxs::test {
+
+namespace {
+
+std::vector<std::string> Environment(const std::map<std::string, std::string>& overrides) {
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e) {
+    const std::string entry = *e;
+    const std::string name = entry.substr(0, entry.find('='));
+    if (!overrides.count(name)) env.push_back(entry);
+  }
+  for (const auto& [name, value] : overrides)
+    if (!value.empty()) env.push_back(name + "=" + value);
+  return env;
+}
+
+int64_t NowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+}  // namespace
+
+CliChild::CliChild(const std::vector<std::string>& args, const std::map<std::string, std::string>& env,
+                   const std::string& errPath)
+    : errPath_(errPath) {
+  int fds[2];
+  if (::pipe2(fds, O_CLOEXEC) != 0) return;
+  const std::string exe = std::string(QLXS_BIN_DIR) + "/qlxs-cli";
+  std::vector<std::string> argStore = args;
+  argStore.insert(argStore.begin(), exe);
+  std::vector<char*> argv;
+  for (auto& a : argStore) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  std::vector<std::string> envStore = Environment(env);
+  std::vector<char*> envp;
+  for (auto& e : envStore) envp.push_back(e.data());
+  envp.push_back(nullptr);
+
+  posix_spawn_file_actions_t fa;
+  posix_spawn_file_actions_init(&fa);
+  posix_spawn_file_actions_adddup2(&fa, fds[1], 1);
+  posix_spawn_file_actions_addopen(&fa, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  // The child starts with no signal blocked, whatever the test runner does.
+  posix_spawnattr_t attr;
+  posix_spawnattr_init(&attr);
+  sigset_t none;
+  sigemptyset(&none);
+  posix_spawnattr_setsigmask(&attr, &none);
+  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK);
+  if (posix_spawn(&pid_, exe.c_str(), &fa, &attr, argv.data(), envp.data()) != 0) pid_ = -1;
+  posix_spawnattr_destroy(&attr);
+  posix_spawn_file_actions_destroy(&fa);
+  ::close(fds[1]);
+  outFd_ = fds[0];
+  ::fcntl(outFd_, F_SETFL, O_NONBLOCK);
+}
+
+CliChild::~CliChild() {
+  if (pid_ > 0 && status_ == -3) {
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+  }
+  if (outFd_ >= 0) ::close(outFd_);
+}
+
+void CliChild::Drain(int waitMs) {
+  if (outFd_ < 0) return;
+  pollfd p{outFd_, POLLIN, 0};
+  if (::poll(&p, 1, waitMs) <= 0) return;
+  char buf[4096];
+  for (;;) {
+    const ssize_t n = ::read(outFd_, buf, sizeof buf);
+    if (n > 0) {
+      out_.append(buf, static_cast<size_t>(n));
+      continue;
+    }
+    if (n == 0) {
+      ::close(outFd_);
+      outFd_ = -1;
+    }
+    break;
+  }
+}
+
+bool CliChild::WaitOutput(const std::function<bool(const std::string&)>& done, int timeoutMs) {
+  const int64_t end = NowMs() + timeoutMs;
+  for (;;) {
+    if (done(out_)) return true;
+    const int64_t left = end - NowMs();
+    if (left <= 0 || outFd_ < 0) return done(out_);
+    Drain(static_cast<int>(std::min<int64_t>(left, 50)));
+  }
+}
+
+void CliChild::Signal(int sig) {
+  if (pid_ > 0 && status_ == -3) ::kill(pid_, sig);
+}
+
+int CliChild::Wait(int timeoutMs) {
+  if (pid_ <= 0) return -2;
+  if (status_ != -3) return status_;
+  const int64_t end = NowMs() + timeoutMs;
+  for (;;) {
+    Drain(10);
+    int status = 0;
+    if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+      while (outFd_ >= 0) Drain(100);
+      status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+      return status_;
+    }
+    if (NowMs() > end) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+      status_ = -2;
+      return status_;
+    }
+  }
+}
+
+std::string CliChild::err() const {
+  std::ifstream in(errPath_, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+CliResult RunCli(const std::vector<std::string>& args, const std::map<std::string, std::string>& env,
+                 const std::string& errPath) {
+  CliChild child(args, env, errPath);
+  CliResult r;
+  r.exit = child.Wait(20000);
+  r.out = child.out();
+  r.err = child.err();
+  return r;
+}
+
+}  // namespace qlxs::test
