@@ -178,7 +178,10 @@ void ServicePort(Monitor& m, T_ComVar& port) {
     OnPortEvent(m, port, kMsgDataAvailable, 0, n);
   } else if (n < 0) {
     const int err = static_cast<int>(-n);
-    PortLost(m, port, port.pCp->Device() + ": " + std::strerror(err));
+    const bool hungUp = err == EIO || err == ENXIO || err == ENODEV;
+    PortLost(m, port,
+             port.pCp->Device() + ": " + (hungUp ? "disconnected or hung up (" : "read error (") + std::strerror(err) +
+                 ")");
   }
 }
 
