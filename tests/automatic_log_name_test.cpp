@@ -45,7 +45,7 @@ TEST(AutomaticLogName, DataDirectoryNameInstanceDayExtension) {
 // The automatic log carries the current settings in its header, so it is
 // written back on close even when nothing was stored.
 TEST(AutomaticLogName, TheAutomaticLogIsWrittenBackOnClose) {
-  test::TempDir dir;
+  test::ScratchDir dir;
   TestMonitor tm;
   Monitor& m = *tm;
   m.AllgVar.ProgDir = QLXS_BIN_DIR "/";

@@ -27,7 +27,7 @@ using test::ReadFileBytes;
 using test::ReadForward;
 using test::RecordBytes;
 using test::SampleTelegram;
-using test::TempDir;
+using test::ScratchDir;
 using test::TestMonitor;
 using test::WriteFileBytes;
 using Records = std::vector<std::vector<uint8_t>>;
@@ -89,8 +89,8 @@ TEST(LogDamage, FilesThatAreNotLogsAreKeptAsideAndReplaced) {
       {"current block outside", [](std::vector<uint8_t>& f) { Put<int32_t>(f, 2028, 32); }},
   };
   for (const InvalidCase& c : cases) {
-    TempDir dir;
-    const std::string name = dir.File("x.lg4");
+    ScratchDir dir;
+    const std::string name = dir.file("x.lg4");
     MakeLog(name, 1, 50, -1);
     std::vector<uint8_t> bytes = ReadFileBytes(name);
     c.damage(bytes);
@@ -111,8 +111,8 @@ TEST(LogDamage, FilesThatAreNotLogsAreKeptAsideAndReplaced) {
 }
 
 TEST(LogDamage, MessageUsesTheLanguageTextAndSaysWhy) {
-  TempDir dir;
-  const std::string name = dir.File("x.lg4");
+  ScratchDir dir;
+  const std::string name = dir.file("x.lg4");
   WriteFileBytes(name, std::vector<uint8_t>(5000, 0));
   TestMonitor tm;
   tm->AllgVar.ProgDir = QLXS_BIN_DIR "/";
@@ -128,8 +128,8 @@ TEST(LogDamage, MessageUsesTheLanguageTextAndSaysWhy) {
 // A header from elsewhere may set any frame length limit; frames read after
 // opening it still fit the data area, in memory and in the file.
 TEST(LogDamage, FrameLimitFromAHeaderCannotOverflowTheDataArea) {
-  TempDir dir;
-  const std::string name = dir.File("tlg.lg4");
+  ScratchDir dir;
+  const std::string name = dir.file("tlg.lg4");
   MakeLog(name, 1, 3, 10);
   std::vector<uint8_t> f = ReadFileBytes(name);
   Put<int32_t>(f, 1016 + 8, 30000);  // bp1.tlg
@@ -162,8 +162,8 @@ TEST(LogDamage, FrameLimitFromAHeaderCannotOverflowTheDataArea) {
 }
 
 TEST(LogDamage, SomethingThatIsNotAFileIsLeftAlone) {
-  TempDir dir;
-  const std::string name = dir.File("adir.lg4");
+  ScratchDir dir;
+  const std::string name = dir.file("adir.lg4");
   ASSERT_EQ(::mkdir(name.c_str(), 0755), 0);
   TestMonitor tm;
   LogOpen(*tm, name, false);
@@ -185,8 +185,8 @@ TEST(LogDamage, SomethingThatIsNotAFileIsLeftAlone) {
 
 // A file cut short loses the blocks behind the cut, nothing before it.
 TEST(LogDamage, TruncatedFileReadsTheBlocksThatRemain) {
-  TempDir dir;
-  const std::string name = dir.File("t.lg4");
+  ScratchDir dir;
+  const std::string name = dir.file("t.lg4");
   const Records stored = MakeLog(name, 1, 21 * 5 + 3, kTelegramDataSize);  // blocks 0..4 full, 5 current
   std::vector<uint8_t> f = ReadFileBytes(name);
   f.resize(static_cast<size_t>(BlockFileOffset(2) + 5000));
@@ -253,8 +253,8 @@ const ChainCase kChainCases[] = {
 // A corrupted chain ends the walk of its block; the other blocks read as before.
 TEST(LogDamage, CorruptRecordChainEndsTheWalkOfItsBlock) {
   for (const ChainCase& c : kChainCases) {
-    TempDir dir;
-    const std::string name = dir.File("c.lg4");
+    ScratchDir dir;
+    const std::string name = dir.file("c.lg4");
     const Records stored = MakeLog(name, 1, 2 * kPerBlock + 90, 100);
     std::vector<uint8_t> f = ReadFileBytes(name);
     c.damage(f, 1);
@@ -274,8 +274,8 @@ TEST(LogDamage, CorruptRecordChainEndsTheWalkOfItsBlock) {
 // Damage in the block being written: storing goes on after the last good record.
 TEST(LogDamage, CorruptCurrentBlockGoesOnAfterItsLastGoodRecord) {
   for (const ChainCase& c : kChainCases) {
-    TempDir dir;
-    const std::string name = dir.File("w.lg4");
+    ScratchDir dir;
+    const std::string name = dir.file("w.lg4");
     const Records stored = MakeLog(name, 1, kPerBlock + 60, 100);
     std::vector<uint8_t> f = ReadFileBytes(name);
     c.damage(f, 1);
@@ -304,12 +304,12 @@ TEST(LogDamage, CorruptCurrentBlockGoesOnAfterItsLastGoodRecord) {
 // storing and reopening never leave a block and always end (the sanitizer
 // build checks the memory side).
 TEST(LogDamage, RandomDamageNeverLeadsOutOfABlock) {
-  TempDir dir;
-  const std::string good = dir.File("good.lg4");
+  ScratchDir dir;
+  const std::string good = dir.file("good.lg4");
   MakeLog(good, 1, 2500, -1);
   const std::vector<uint8_t> original = ReadFileBytes(good);
   const int32_t blocks = static_cast<int32_t>((original.size() - kLogHeaderSize) / kLogBlockSize);
-  const std::string name = dir.File("r.lg4");
+  const std::string name = dir.file("r.lg4");
 
   for (uint32_t seed = 1; seed <= 60; ++seed) {
     std::mt19937 rng(seed);
@@ -377,9 +377,9 @@ int FileSizeLimitChild(void* p) {
 // The file may not grow past block 3: blocks 0 to 2 and the header, written
 // before and at close, survive; the failure is flagged, not fatal.
 TEST(LogWriteFailure, FileSizeLimitSetsLogerrAndKeepsWhatWasWritten) {
-  TempDir dir;
+  ScratchDir dir;
   ChildArgs a;
-  a.path = dir.File("limited.lg4");
+  a.path = dir.file("limited.lg4");
   a.fileSizeLimit = BlockFileOffset(3) + 1000;
   ASSERT_EQ(test::RunInChild(false, FileSizeLimitChild, &a), kChildOk);
   EXPECT_EQ(static_cast<int64_t>(ReadFileBytes(a.path).size()), a.fileSizeLimit);
@@ -422,9 +422,9 @@ int ReadOnlyDirectoryChild(void* p) {
 
 // A log that cannot be created: every write fails and says so; capture goes on.
 TEST(LogWriteFailure, ReadOnlyDirectorySetsLogerrAndCaptureGoesOn) {
-  TempDir dir;
+  ScratchDir dir;
   ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
-  const std::string ro = dir.File("ro");
+  const std::string ro = dir.file("ro");
   ASSERT_EQ(::mkdir(ro.c_str(), 0555), 0);
   ChildArgs a;
   a.path = ro + "/new.lg4";
@@ -448,10 +448,10 @@ int ReadOnlyLogChild(void* p) {
 // A valid log the user may not write is opened for viewing; a later write
 // fails with logerr and leaves the file as it was.
 TEST(LogWriteFailure, ReadOnlyLogOpensForViewingAndStaysUnchanged) {
-  TempDir dir;
+  ScratchDir dir;
   ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
   ChildArgs a;
-  a.path = dir.File("ro.lg4");
+  a.path = dir.file("ro.lg4");
   a.expectedRecords = MakeLog(a.path, 1, 80, -1).size();
   ASSERT_EQ(::chmod(a.path.c_str(), 0444), 0);
   const std::vector<uint8_t> before = ReadFileBytes(a.path);

@@ -15,7 +15,7 @@ namespace {
 
 using test::RecordBytes;
 using test::SampleTelegram;
-using test::TempDir;
+using test::ScratchDir;
 using test::TestMonitor;
 
 std::vector<uint8_t> Current(const Monitor& m) {
@@ -31,11 +31,11 @@ std::vector<uint8_t> Store(Monitor& m, int i, int lg = 100) {
 }
 
 TEST(LogReader, NextAtTheEndWaitsForTheNextTelegram) {
-  TempDir dir;
+  ScratchDir dir;
   TestMonitor tm;
   Monitor& m = *tm;
   m.AllgPar.maxlog = 1;
-  LogOpen(m, dir.File("n.lg4"), false);
+  LogOpen(m, dir.file("n.lg4"), false);
   for (int i = 0; i < 5; ++i) Store(m, i);
   ReaderOpen(m);
   EXPECT_EQ(m.log.reader.count, 5);
@@ -62,11 +62,11 @@ TEST(LogReader, NextAtTheEndWaitsForTheNextTelegram) {
 
 TEST(LogReader, BackOnTheFirstRecordOfTheOldestBlockStays) {
   for (const int count : {3, 21 * 40}) {  // before and after the ring wrapped
-    TempDir dir;
+    ScratchDir dir;
     TestMonitor tm;
     Monitor& m = *tm;
     m.AllgPar.maxlog = 1;
-    LogOpen(m, dir.File("b.lg4"), false);
+    LogOpen(m, dir.file("b.lg4"), false);
     for (int i = 0; i < count; ++i) Store(m, i, kTelegramDataSize);
     ReaderOpen(m);
     ReaderSeek(m, m.log.stand.erstbl, false);
@@ -80,11 +80,11 @@ TEST(LogReader, BackOnTheFirstRecordOfTheOldestBlockStays) {
 }
 
 TEST(LogReader, ReturnsToARememberedRecord) {
-  TempDir dir;
+  ScratchDir dir;
   TestMonitor tm;
   Monitor& m = *tm;
   m.AllgPar.maxlog = 1;
-  LogOpen(m, dir.File("p.lg4"), false);
+  LogOpen(m, dir.file("p.lg4"), false);
   for (int i = 0; i < 21 * 3; ++i) Store(m, i, kTelegramDataSize);
   ReaderOpen(m);
   ReaderSeek(m, 1, false);
@@ -108,10 +108,10 @@ TEST(LogReader, ReturnsToARememberedRecord) {
 }
 
 TEST(LogReader, FileGoneShowsOneMessageAndAnEmptyLog) {
-  TempDir dir;
+  ScratchDir dir;
   TestMonitor tm;
   Monitor& m = *tm;
-  const std::string name = dir.File("gone.lg4");
+  const std::string name = dir.file("gone.lg4");
   LogOpen(m, name, false);
   for (int i = 0; i < 3; ++i) Store(m, i);
   ASSERT_EQ(::unlink(name.c_str()), 0);

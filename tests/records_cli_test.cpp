@@ -2,10 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -14,49 +10,17 @@
 #include "log/store.h"
 #include "log/telegram_log.h"
 #include "model/date_time.h"
+#include "support/run_cli.h"
 #include "support/log_fixture.h"
-
-extern char** environ;
 
 namespace qlxs {
 namespace {
 
+using test::CliResult;
 using test::ReadFileBytes;
-using test::TempDir;
+using test::RunCli;
+using test::ScratchDir;
 using test::TestMonitor;
-
-struct CliResult {
-  int exit = -1;
-  std::string out, err;
-};
-
-CliResult RunCli(const TempDir& dir, std::vector<std::string> args) {
-  const std::string exe = std::string(QLXS_BIN_DIR) + "/qlxs-cli";
-  const std::string outPath = dir.File("stdout.txt"), errPath = dir.File("stderr.txt");
-  posix_spawn_file_actions_t fa;
-  posix_spawn_file_actions_init(&fa);
-  posix_spawn_file_actions_addopen(&fa, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&fa, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  args.insert(args.begin(), exe);
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  CliResult r;
-  pid_t pid;
-  if (posix_spawn(&pid, exe.c_str(), &fa, nullptr, argv.data(), environ) == 0) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (WIFEXITED(status)) r.exit = WEXITSTATUS(status);
-  }
-  posix_spawn_file_actions_destroy(&fa);
-  auto text = [](const std::string& p) {
-    const auto b = ReadFileBytes(p);
-    return std::string(b.begin(), b.end());
-  };
-  r.out = text(outPath);
-  r.err = text(errPath);
-  return r;
-}
 
 T_Telegramm Make(uint8_t ek, uint8_t ta, uint8_t stat, uint16_t prot, uint8_t ofs, uint8_t idm, double dt,
                  std::vector<uint8_t> data) {
@@ -74,8 +38,8 @@ T_Telegramm Make(uint8_t ek, uint8_t ta, uint8_t stat, uint16_t prot, uint8_t of
 }
 
 TEST(RecordsCommand, ListsEveryRecordOldestFirst) {
-  TempDir dir;
-  const std::string log = dir.File("l.lg4");
+  ScratchDir dir;
+  const std::string log = dir.file("l.lg4");
   {
     TestMonitor tm;
     LogOpen(*tm, log, false);
@@ -100,8 +64,8 @@ TEST(RecordsCommand, ListsEveryRecordOldestFirst) {
 }
 
 TEST(RecordsCommand, NumbersAreRelativeToTheOldestKeptRecord) {
-  TempDir dir;
-  const std::string log = dir.File("w.lg4");
+  ScratchDir dir;
+  const std::string log = dir.file("w.lg4");
   int32_t kept = 0;
   {
     TestMonitor tm;
@@ -124,10 +88,10 @@ TEST(RecordsCommand, NumbersAreRelativeToTheOldestKeptRecord) {
 }
 
 TEST(RecordsCommand, FailuresNameTheFileAndChangeNothing) {
-  TempDir dir;
-  const std::string notLog = dir.File("notes.txt");
+  ScratchDir dir;
+  const std::string notLog = dir.file("notes.txt");
   test::WriteFileBytes(notLog, std::vector<uint8_t>(3000, 'x'));
-  const std::string damaged = dir.File("cut.lg4");
+  const std::string damaged = dir.file("cut.lg4");
   {
     TestMonitor tm;
     tm->AllgPar.maxlog = 1;
@@ -141,7 +105,7 @@ TEST(RecordsCommand, FailuresNameTheFileAndChangeNothing) {
     f.resize(static_cast<size_t>(BlockFileOffset(1)));
     test::WriteFileBytes(damaged, f);
   }
-  const std::string missing = dir.File("missing.lg4");
+  const std::string missing = dir.file("missing.lg4");
 
   const CliResult m = RunCli(dir, {"records", missing});
   EXPECT_EQ(m.exit, 1);
@@ -166,7 +130,7 @@ TEST(RecordsCommand, FailuresNameTheFileAndChangeNothing) {
 }
 
 TEST(RecordsCommand, UsageAndHelp) {
-  TempDir dir;
+  ScratchDir dir;
   const struct {
     std::vector<std::string> args;
     int exit;

@@ -156,12 +156,12 @@ TEST(Store, OnlyAdmittedTelegramsReachTheOnlineRing) {
 // overwrite counter tells it so, but only while the log view is shown.
 TEST(Store, OverwriteCounterRisesUnderTheLogView) {
   for (const bool logViewShown : {true, false}) {
-    test::TempDir dir;
+    test::ScratchDir dir;
     TestMonitor tm;
     Monitor& m = *tm;
     m.AllgPar.maxlog = 1;
     m.PrgPar.ausgonl = logViewShown ? 0 : 1;
-    LogOpen(m, dir.File("u.lg4"), false);
+    LogOpen(m, dir.file("u.lg4"), false);
     for (int i = 0; i < 21 * 31 + 1; ++i) {
       T_Telegramm t = SampleTelegram(i, kTelegramDataSize);
       StoreTelegram(m, t);

@@ -22,7 +22,7 @@ using test::ReadFileBytes;
 using test::ReadForward;
 using test::RecordBytes;
 using test::SampleTelegram;
-using test::TempDir;
+using test::ScratchDir;
 using test::TestMonitor;
 
 template <typename T>
@@ -55,7 +55,7 @@ std::vector<std::vector<uint8_t>> Reversed(std::vector<std::vector<uint8_t>> v) 
 }
 
 TEST(TelegramLog, NewLogFileIsItsHeader) {
-  TempDir dir;
+  ScratchDir dir;
   TestMonitor tm;
   Monitor& m = *tm;
   m.AllgPar.maxlog = 1;
@@ -63,7 +63,7 @@ TEST(TelegramLog, NewLogFileIsItsHeader) {
   m.AllgPar.lfilt.ein = 1;
   m.AllgPar.lg = 0;
   m.ports[1].bp.lg = 3;
-  const std::string name = dir.File("new.lg4");
+  const std::string name = dir.file("new.lg4");
   LogOpen(m, name, false);
 
   const std::vector<uint8_t> f = ReadFileBytes(name);
@@ -90,9 +90,9 @@ TEST(TelegramLog, NewLogFileIsItsHeader) {
 }
 
 TEST(TelegramLog, FirstTelegramIsNumberOne) {
-  TempDir dir;
+  ScratchDir dir;
   TestMonitor tm;
-  LogOpen(*tm, dir.File("a.lg4"), false);
+  LogOpen(*tm, dir.file("a.lg4"), false);
   T_Telegramm t = SampleTelegram(7, 20);
   StoreTelegram(*tm, t);
   EXPECT_EQ(t.nr, 1);
@@ -118,8 +118,8 @@ class RoundTrip : public ::testing::TestWithParam<RoundTripCase> {};
 // directions: within one block, over several, and after the ring has wrapped.
 TEST_P(RoundTrip, ReadsBackIdenticalRecordsInBothDirections) {
   const RoundTripCase& c = GetParam();
-  TempDir dir;
-  const std::string name = dir.File("rt.lg4");
+  ScratchDir dir;
+  const std::string name = dir.file("rt.lg4");
   std::vector<std::vector<uint8_t>> kept;
   int32_t erstnr = 0, letztnr = 0;
   {
@@ -167,11 +167,11 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TelegramLog, WrapMovesTheOldestNumberPastTheOverwrittenBlock) {
-  TempDir dir;
+  ScratchDir dir;
   TestMonitor tm;
   Monitor& m = *tm;
   m.AllgPar.maxlog = 1;  // 32 blocks
-  LogOpen(m, dir.File("w.lg4"), false);
+  LogOpen(m, dir.file("w.lg4"), false);
   // 1548-byte records: 21 to a block.
   StoreSamples(m, 21 * 32, kTelegramDataSize);
   EXPECT_EQ(m.log.stand.aktbl, 31);
@@ -193,16 +193,16 @@ TEST(TelegramLog, RecordsFillABlockUpToItsLastTwoBytes) {
     int32_t expectedBlock;
   } cases[] = {{166, 0}, {167, 1}, {168, 1}};  // records of 194, 196 (195 rounded up) and 196 bytes
   for (const Case& c : cases) {
-    TempDir dir;
+    ScratchDir dir;
     TestMonitor tm;
     Monitor& m = *tm;
-    LogOpen(m, dir.File("p.lg4"), false);
+    LogOpen(m, dir.file("p.lg4"), false);
     StoreSamples(m, 21, kTelegramDataSize);
     T_Telegramm t = SampleTelegram(99, c.lastLg);
     StoreTelegram(m, t);
     EXPECT_EQ(m.log.stand.aktbl, c.expectedBlock) << c.lastLg;
     LogClose(m);
-    const auto f = ReadFileBytes(dir.File("p.lg4"));
+    const auto f = ReadFileBytes(dir.file("p.lg4"));
     ASSERT_GE(f.size(), static_cast<size_t>(BlockFileOffset(c.expectedBlock + 1)));
     const size_t block0 = BlockFileOffset(0);
     EXPECT_EQ(f[block0 + 32766], 0);
@@ -214,8 +214,8 @@ TEST(TelegramLog, RecordsFillABlockUpToItsLastTwoBytes) {
 }
 
 TEST(TelegramLog, WriteBackFillsBlockAndFileHeaders) {
-  TempDir dir;
-  const std::string name = dir.File("h.lg4");
+  ScratchDir dir;
+  const std::string name = dir.file("h.lg4");
   TestMonitor tm;
   Monitor& m = *tm;
   m.AllgPar.maxlog = 1;
@@ -243,8 +243,8 @@ TEST(TelegramLog, WriteBackFillsBlockAndFileHeaders) {
 }
 
 TEST(TelegramLog, OpeningRestoresTheSettingsAndSwitchesBothFiltersOff) {
-  TempDir dir;
-  const std::string name = dir.File("s.lg4");
+  ScratchDir dir;
+  const std::string name = dir.file("s.lg4");
   T_AllgPar written;
   T_BetriebsPar bp1, bp2;
   {
@@ -287,8 +287,8 @@ TEST(TelegramLog, OpeningRestoresTheSettingsAndSwitchesBothFiltersOff) {
 // Two older header layouts are read: a general parameter copy of 788 bytes,
 // and port parameters of 248 bytes each, the second at offset 1264.
 TEST(TelegramLog, OlderHeaderLayoutsRestoreWhatTheyHold) {
-  TempDir dir;
-  const std::string name = dir.File("old.lg4");
+  ScratchDir dir;
+  const std::string name = dir.file("old.lg4");
   {
     TestMonitor tm;
     LogOpen(*tm, name, false);
@@ -353,8 +353,8 @@ TEST(TelegramLog, AgeCheckStartsOldLogsAfresh) {
       {"old but not checked", -30.0, false, false},
   };
   for (const Case& c : cases) {
-    TempDir dir;
-    const std::string name = dir.File("d.lg4");
+    ScratchDir dir;
+    const std::string name = dir.file("d.lg4");
     TestMonitor tm;
     const double today = 46002.0;
     {
@@ -375,8 +375,8 @@ TEST(TelegramLog, AgeCheckStartsOldLogsAfresh) {
 }
 
 TEST(TelegramLog, ALogOnlyViewedIsClosedWithoutWriting) {
-  TempDir dir;
-  const std::string name = dir.File("v.lg4");
+  ScratchDir dir;
+  const std::string name = dir.file("v.lg4");
   {
     TestMonitor tm;
     LogOpen(*tm, name, false);
@@ -407,8 +407,8 @@ TEST(TelegramLog, ALogOnlyViewedIsClosedWithoutWriting) {
 }
 
 TEST(TelegramLog, FlushWritesBackAndStoringGoesOn) {
-  TempDir dir;
-  const std::string name = dir.File("f.lg4");
+  ScratchDir dir;
+  const std::string name = dir.file("f.lg4");
   TestMonitor tm;
   Monitor& m = *tm;
   LogOpen(m, name, false);
@@ -429,8 +429,8 @@ TEST(TelegramLog, FlushWritesBackAndStoringGoesOn) {
 }
 
 TEST(TelegramLog, ResetEmptiesLogRingAndReader) {
-  TempDir dir;
-  const std::string name = dir.File("r.lg4");
+  ScratchDir dir;
+  const std::string name = dir.file("r.lg4");
   TestMonitor tm;
   Monitor& m = *tm;
   m.AllgPar.maxlog = 1;
@@ -456,28 +456,28 @@ TEST(TelegramLog, ResetEmptiesLogRingAndReader) {
 }
 
 TEST(TelegramLog, NewLogForTheNextDay) {
-  TempDir dir;
+  ScratchDir dir;
   TestMonitor tm;
   Monitor& m = *tm;
-  LogOpen(m, dir.File("day01.lg4"), false);
+  LogOpen(m, dir.file("day01.lg4"), false);
   StoreSamples(m, 10);
   m.AllgVar.logerr = true;
   LogClose(m);
-  LogNew(m, dir.File("day02.lg4"));
+  LogNew(m, dir.file("day02.lg4"));
   EXPECT_FALSE(m.AllgVar.logerr);
   EXPECT_EQ(m.log.stand.letztnr, 0);
-  EXPECT_EQ(test::ReadFileBytes(dir.File("day02.lg4")).size(), 2144u);
-  EXPECT_EQ(test::ReadFileBytes(dir.File("day01.lg4")).size(), static_cast<size_t>(BlockFileOffset(1)));
+  EXPECT_EQ(test::ReadFileBytes(dir.file("day02.lg4")).size(), 2144u);
+  EXPECT_EQ(test::ReadFileBytes(dir.file("day01.lg4")).size(), static_cast<size_t>(BlockFileOffset(1)));
 }
 
 TEST(TelegramLog, ExtractNumbersFromOneAndReadsBack) {
-  TempDir dir;
+  ScratchDir dir;
   TestMonitor tm;
   Monitor& m = *tm;
-  LogOpen(m, dir.File("main.lg4"), false);
+  LogOpen(m, dir.file("main.lg4"), false);
   StoreSamples(m, 40);
   LogFile x;
-  x.name = dir.File("extract.lg4");
+  x.name = dir.file("extract.lg4");
   LogCreate(m, x);
   std::vector<std::vector<uint8_t>> copied;
   for (int i = 0; i < 3000; i += 3) {  // every third sample, enough to span several blocks
@@ -494,12 +494,12 @@ TEST(TelegramLog, ExtractNumbersFromOneAndReadsBack) {
 }
 
 TEST(TelegramLog, ExtractLargerThanItsRingKeepsTheNewestInOrder) {
-  TempDir dir;
+  ScratchDir dir;
   TestMonitor tm;
   Monitor& m = *tm;
   m.AllgPar.maxlog = 0;  // one block
   LogFile x;
-  x.name = dir.File("small.lg4");
+  x.name = dir.file("small.lg4");
   LogCreate(m, x);
   std::vector<std::vector<uint8_t>> copied;
   for (int i = 0; i < 50; ++i) {

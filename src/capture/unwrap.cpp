@@ -164,14 +164,21 @@ T_PendingApdu* FindPending(Monitor& m, const T_VId& vid) {
 }  // namespace
 
 void Unstuff(T_Telegramm& t) {
-  int out = 0;
   const int lg = std::clamp<int>(t.lg, 0, kTelegramDataSize);
+  uint8_t* const b = t.b;
+  int out = 0;
+  // Under a full control-character map escapes are frequent and irregular.
+  // Each octet is written at `out` and kept (out advances) unless it is an
+  // escape; the octet after an escape is written XOR 0x20. Only a one-bit
+  // state runs from octet to octet, so there is no branch to mispredict. A
+  // lone escape at the end escapes nothing and is dropped.
+  unsigned escapePending = 0;
   for (int i = 0; i < lg; ++i) {
-    if (t.b[i] != kEscape) {
-      t.b[out++] = t.b[i];
-    } else if (i + 1 < lg) {
-      t.b[out++] = t.b[++i] ^ 0x20;
-    }  // a lone escape at the end escapes nothing and is dropped
+    const uint8_t c = b[i];
+    const unsigned escape = static_cast<unsigned>(c == kEscape) & ~escapePending & 1u;
+    b[out] = static_cast<uint8_t>(c ^ (escapePending << 5));
+    out += static_cast<int>(1u - escape);
+    escapePending = escape;
   }
   t.lg = static_cast<int16_t>(out);
 }

@@ -28,6 +28,9 @@ int RunFeed(int argc, char** argv);
 
 /// `records LOG`: one tab-separated line per stored record, oldest first.
 int RunRecords(int argc, char** argv);
+/// `replay IN LOG`: the raw frames of a telegram log through the receivers into a new log.
+int RunReplay(int argc, char** argv);
+
 /// qlxs-cli simulate: writes the octets of a simulated line to two files.
 int RunSimulate(int argc, char** argv);
 

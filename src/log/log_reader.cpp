@@ -60,13 +60,7 @@ void ReaderLoad(Monitor& m, int32_t i) {
     ClearBlock(r.block);
     return;
   }
-  const int io = r.file.Read(BlockFileOffset(i), kLogBlockSize, r.block.bytes);
-  if (io != 0) {
-    ReportReadFailure(m, log, i, IoResultText(io));
-    ClearBlock(r.block);
-  } else if (!AdoptBlock(r.block)) {
-    ReportReadFailure(m, log, i, "damaged records were dropped");
-  }
+  LogReadBlock(m, log, r.file, i, r.block);
 }
 
 void ReaderSeek(Monitor& m, int32_t i, bool atLast) {

@@ -108,20 +108,7 @@ void RestoreSettings(Monitor& m, const T_LogKopf& k) {
 }
 
 // Reads block `aktbl` into the write block and stands on its last record.
-void LoadWriteBlock(Monitor& m, LogFile& x) {
-  const T_LogStand& s = x.stand;
-  const int io = x.file.Read(BlockFileOffset(s.aktbl), kLogBlockSize, x.block.bytes);
-  if (io != 0) {
-    // A log that holds no telegram and whose first block was never written
-    // (created, then closed without a write-back) is simply empty.
-    const bool neverWritten = io == kIoShortRead && s.letztnr == 0 &&
-                              x.file.SizeInRecords() <= BlockFileOffset(s.aktbl);
-    if (!neverWritten) ReportReadFailure(m, x, s.aktbl, IoResultText(io));
-    ClearBlock(x.block);
-  } else if (!AdoptBlock(x.block)) {
-    ReportReadFailure(m, x, s.aktbl, "damaged records were dropped");
-  }
-}
+void LoadWriteBlock(Monitor& m, LogFile& x) { LogReadBlock(m, x, x.file, x.stand.aktbl, x.block); }
 
 void TakeOver(Monitor& m, LogFile& x, const HeaderImage& h) {
   x.stand = h.stand;
@@ -254,6 +241,32 @@ LogCheck LogOpenForReading(Monitor& m, const std::string& name, int* ioOut) {
   m.AllgVar.dtlog = name;
   ApplyGeneralParameters(m);
   return c;
+}
+
+LogCheck LogOpenObjectForReading(Monitor& m, LogFile& x, int* ioOut) {
+  x.readFailures = 0;
+  ClearBlock(x.block);
+  HeaderImage h;
+  int io = 0;
+  const LogCheck c = OpenAndCheck(m, x, false, h, io);
+  if (ioOut) *ioOut = io;
+  x.stand = c == LogCheck::Valid ? h.stand : EmptyLogStand(1);
+  return c;
+}
+
+bool LogReadBlock(Monitor& m, LogFile& x, TypedFile& f, int32_t i, LogBlock& b) {
+  const int io = f.Read(BlockFileOffset(i), kLogBlockSize, b.bytes);
+  if (io != 0) {
+    // A log that holds no telegram and whose block was never written
+    // (created, then closed without a write-back) is simply empty.
+    const bool neverWritten =
+        io == kIoShortRead && x.stand.letztnr == 0 && f.SizeInRecords() <= BlockFileOffset(i);
+    if (!neverWritten) ReportReadFailure(m, x, i, IoResultText(io));
+    ClearBlock(b);
+    return neverWritten;
+  }
+  if (!AdoptBlock(b)) ReportReadFailure(m, x, i, "damaged records were dropped");
+  return true;
 }
 
 void LogNew(Monitor& m, const std::string& name) {

@@ -91,6 +91,22 @@ void LogOpen(Monitor& m, const std::string& name, bool checkAge);
 /// that only read a log. Returns `Valid` on success; `io` gets the I/O result.
 LogCheck LogOpenForReading(Monitor& m, const std::string& name, int* io = nullptr);
 
+/// Opens the file that log object x is bound to (`x.name`) for reading only
+/// and checks it as `LogOpen` does: the magic number, the lengths of both
+/// header parts and a ring state inside its capacity. On `Valid` the file
+/// stays open, x's state is the file's ring state and its write block is
+/// empty; the settings in the header are not taken over and nothing is ever
+/// written. Otherwise the file is closed. `io` gets the I/O result.
+LogCheck LogOpenObjectForReading(Monitor& m, LogFile& x, int* io = nullptr);
+
+/// Reads block i of log object x through `f` (x's own handle or a reader's)
+/// into `b` and makes it safe to walk (`AdoptBlock`). Damaged records are
+/// dropped and the rest kept. A block that cannot be read gives an empty
+/// image and false; a block beyond the end of a log that holds no telegram
+/// yet is simply empty. Failures and damage are reported with message 1203,
+/// once per opening of x.
+bool LogReadBlock(Monitor& m, LogFile& x, TypedFile& f, int32_t i, LogBlock& b);
+
 /// Starts a new log under `name` (daily rotation): clears `logerr`, binds the
 /// telegram log to the name and `LogCreate`.
 void LogNew(Monitor& m, const std::string& name);

@@ -14,18 +14,6 @@
 
 namespace qlxs::test {
 
-TempDir::TempDir() {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base && *base ? base : "/tmp") + "/qlxs-test-XXXXXX";
-  if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-  path_ = pattern;
-}
-
-TempDir::~TempDir() {
-  std::error_code ec;
-  std::filesystem::remove_all(path_, ec);
-}
-
 std::vector<int> TestMonitor::MessageNumbers() const {
   std::vector<int> v;
   for (const auto& e : sink.entries) v.push_back(e.number);

@@ -1,6 +1,6 @@
 #pragma once
 // Shared helpers for the telegram log tests: a monitor with a manual clock
-// and recorded messages, a temporary directory, deterministic telegrams and
+// and recorded messages, deterministic telegrams and
 // complete walks through a log with the reader.
 
 #include <cstdint>
@@ -12,22 +12,9 @@
 #include "model/telegram.h"
 #include "platform/clock.h"
 #include "platform/message_sink.h"
+#include "support/scratch_dir.h"
 
 namespace qlxs::test {
-
-/// A directory under $TMPDIR (or /tmp) removed with everything in it.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
 
 /// A fresh monitor with a manual clock (2025-12-11 12:00) and a message list.
 struct TestMonitor {

@@ -26,6 +26,8 @@ class ScratchDir {
 
   /// The directory with a trailing '/', as program directories are kept.
   std::string dir() const { return path_.string() + "/"; }
+  /// The directory without a trailing '/'.
+  std::string path() const { return path_.string(); }
   /// Full name of a file in the directory.
   std::string file(std::string_view name) const { return (path_ / name).string(); }
   /// Writes `bytes` to the file `name` and returns its full name.

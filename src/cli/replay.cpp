@@ -1,0 +1,133 @@
+// qlxs-cli replay: re-analyses the raw frames of a telegram log into a new log.
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+#include "cli/cli_support.h"
+#include "cli/commands.h"
+#include "config/monitor.h"
+#include "config/startup.h"
+#include "log/telegram_log.h"
+#include "platform/clock.h"
+#include "platform/message_sink.h"
+#include "print/log_files.h"
+
+namespace qlxs::cli {
+
+namespace {
+
+constexpr char kHelp[] =
+    "Usage: qlxs-cli replay IN LOG [--force]\n"
+    "\n"
+    "Re-analyses the telegram log IN: every raw frame stored in it, from the oldest\n"
+    "to the newest, goes through the receivers, the unwrapping and the APDU check\n"
+    "again, and the frames, APDUs and pieces of TCP payload this yields are stored\n"
+    "in a new telegram log LOG with the time stamps stored in IN. The APDUs and\n"
+    "pieces stored in IN are not copied; they come again from their frames.\n"
+    "LOG gets the settings stored in IN (the parameters of both ports, such as the\n"
+    "IEC 104 TCP port, and the general parameters, such as the maximum log size).\n"
+    "IN is only read, never changed.\n"
+    "\n"
+    "Options:\n"
+    "  --force     replace LOG when it exists already (otherwise replay refuses,\n"
+    "              so that no log is lost by accident)\n"
+    "\n"
+    "Exit status: 0 success; 1 IN is missing, is not a telegram log or has blocks\n"
+    "that cannot be read (what could be read is re-analysed into LOG), or LOG\n"
+    "cannot be written; 2 usage error; 99 the language file cannot be loaded.\n";
+
+int Usage(const char* problem) {
+  std::fprintf(stderr, "qlxs-cli replay: %s\n\n%s", problem, kHelp);
+  return kExitUsage;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  if (a == b) return true;
+  struct stat sa, sb;
+  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+         sa.st_ino == sb.st_ino;
+}
+
+bool NotALog(LogCheck c) {
+  return c == LogCheck::WrongMagic || c == LogCheck::WrongLength || c == LogCheck::TooShort ||
+         c == LogCheck::BadRingState || c == LogCheck::NotRegular;
+}
+
+}  // namespace
+
+int RunReplay(int argc, char** argv) {
+  if (WantsHelp(argc, argv)) {
+    std::fputs(kHelp, stdout);
+    return kExitOk;
+  }
+  std::vector<std::string> names;
+  bool force = false;
+  for (int i = 0; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--force")
+      force = true;
+    else if (a.size() > 1 && a[0] == '-')
+      return Usage(("unknown option " + a).c_str());
+    else
+      names.push_back(a);
+  }
+  if (names.size() != 2) return Usage("expected IN and LOG");
+  const std::string in = names[0];
+  const std::string logName = names[1];
+  if (SameFile(in, logName)) return Usage("IN and LOG are the same file; IN is never changed");
+  if (!force && FileHasContent(logName)) {
+    std::fprintf(stderr, "qlxs-cli replay: %s exists already; use --force to replace it\n", logName.c_str());
+    return kExitFailure;
+  }
+
+  SystemClock clock;
+  StderrMessageSink sink;
+  auto m = std::make_unique<Monitor>(clock, sink);
+  if (!LoadProgramTexts(*m)) return kExitNoLanguage;
+
+  // Check IN before anything is created, and take over the settings it carries.
+  int io = 0;
+  const LogCheck check = LogOpenForReading(*m, in, &io);
+  m->log.file.Close();
+  if (check != LogCheck::Valid) {
+    std::fprintf(stderr, "qlxs-cli replay: %s: %s%s\n", in.c_str(), NotALog(check) ? "not a telegram log file: " : "",
+                 LogCheckText(check, io).c_str());
+    return kExitFailure;
+  }
+
+  LogNew(*m, logName);
+  m->AllgVar.dtlog = logName;
+  if (m->AllgVar.logerr) {
+    std::fprintf(stderr, "qlxs-cli replay: %s: cannot create the telegram log\n", logName.c_str());
+    return kExitFailure;
+  }
+  int32_t stored = 0;
+  m->onStored = [&stored](const T_Telegramm&) { ++stored; };
+  const ReplayResult r = ReplayLog(*m, in);
+  LogClose(*m);
+
+  int rc = kExitOk;
+  if (r.check != LogCheck::Valid || r.currentLog) {
+    std::fprintf(stderr, "qlxs-cli replay: %s: cannot be re-analysed\n", in.c_str());
+    rc = kExitFailure;
+  } else if (!r.complete || r.damagedBlocks > 0) {
+    std::fprintf(stderr,
+                 "qlxs-cli replay: %s: %d block(s) could not be read or were damaged%s; what could be read is "
+                 "re-analysed into %s\n",
+                 in.c_str(), r.damagedBlocks, r.complete ? "" : ", the walk stopped there", logName.c_str());
+    rc = kExitFailure;
+  }
+  if (m->AllgVar.logerr) {
+    std::fprintf(stderr, "qlxs-cli replay: %s: writing the telegram log failed\n", logName.c_str());
+    rc = kExitFailure;
+  }
+  std::printf("%d telegrams stored in %s from %d frames of %s\n", stored, logName.c_str(), r.frames, in.c_str());
+  return rc;
+}
+
+}  // namespace qlxs::cli
