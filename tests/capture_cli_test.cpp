@@ -18,9 +18,10 @@
 #include "platform/file_system.h"
 #include "platform/termios_serial_port.h"
 #include "sim/line_simulator.h"
-#include "support/cli_child.h"
 #include "support/log_fixture.h"
 #include "support/pty_pair.h"
+#include "support/records_listing.h"
+#include "support/run_cli.h"
 #include "support/scratch_dir.h"
 #include "support/test_env.h"
 
@@ -30,66 +31,29 @@ namespace {
 using test::CliChild;
 using test::PtyPair;
 
-// One line of `qlxs-cli records` (or of the capture's output), split.
-struct Row {
-  int nr = 0, ek = 0, stat = 0, ta = 0;
-  std::string lg, idm, prot, ofs, time, data;
-  // Everything but the number and the time stamp.
-  std::string Key() const {
-    return std::to_string(ek) + " " + std::to_string(stat) + " " + std::to_string(ta) + " " + lg + " " + idm +
-           " " + prot + " " + ofs + " " + data;
-  }
-};
+using Rows = std::vector<T_Telegramm>;
 
-std::vector<Row> ParseRows(const std::string& text) {
-  std::vector<Row> rows;
-  std::istringstream in(text);
-  std::string line;
-  std::getline(in, line);  // the header line
-  while (std::getline(in, line)) {
-    std::vector<std::string> f;
-    std::istringstream cells(line);
-    std::string cell;
-    while (std::getline(cells, cell, '\t')) f.push_back(cell);
-    if (f.size() == 9) f.push_back("");
-    if (f.size() != 10) continue;
-    Row r;
-    r.nr = std::stoi(f[0]);
-    r.ek = std::stoi(f[1]);
-    r.stat = std::stoi(f[2]);
-    r.ta = std::stoi(f[3]);
-    r.lg = f[4];
-    r.idm = f[5];
-    r.prot = f[6];
-    r.ofs = f[7];
-    r.time = f[8];
-    r.data = f[9];
-    rows.push_back(r);
-  }
-  return rows;
+std::string Data(const T_Telegramm& t) { return std::string(reinterpret_cast<const char*>(t.b), t.lg); }
+
+// Everything of a listed record but its number: receiver, status, class,
+// lengths, PPP fields and the data octets.
+std::string Key(const T_Telegramm& t) {
+  return std::to_string(t.ek) + " " + std::to_string(t.stat) + " " + std::to_string(t.ta) + " " +
+         std::to_string(t.lg) + " " + std::to_string(t.idm) + " " + std::to_string(t.prot) + " " +
+         std::to_string(t.ofs) + " " + Data(t);
 }
 
-std::vector<Row> OfReceiver(const std::vector<Row>& rows, int ek) {
-  std::vector<Row> out;
-  for (const Row& r : rows)
+Rows OfReceiver(const Rows& rows, int ek) {
+  Rows out;
+  for (const T_Telegramm& r : rows)
     if (r.ek == ek) out.push_back(r);
   return out;
 }
 
-int CountStat(const std::string& out, int stat) {
+int CountStat(const std::string& listing, int stat) {
   int n = 0;
-  for (const Row& r : ParseRows(out)) n += r.stat == stat;
+  for (const T_Telegramm& r : test::ParseRecordsListing(listing)) n += r.stat == stat;
   return n;
-}
-
-std::string Hex(const std::string& s) {
-  static const char* kHex = "0123456789abcdef";
-  std::string h;
-  for (unsigned char c : s) {
-    h += kHex[c >> 4];
-    h += kHex[c & 15];
-  }
-  return h;
 }
 
 // A private home for the program: settings, data directory, lock files, English messages.
@@ -103,18 +67,18 @@ struct CaptureEnv {
   }
   std::string DataDir() const { return root.file("data") + "/Brakel/DemoQuallixS/"; }
   std::string File(const std::string& name) const { return root.file(name); }
-  test::CliResult Run(const std::vector<std::string>& args) const { return test::RunCli(args, env, File("err.txt")); }
+  test::CliResult Run(const std::vector<std::string>& args) const { return test::RunCli(root.path(), args, env); }
   std::unique_ptr<CliChild> Start(const std::vector<std::string>& args) const {
     return std::make_unique<CliChild>(args, env, File("capture-err.txt"));
   }
-  std::vector<Row> Records(const std::string& log) const {
+  Rows Records(const std::string& log) const {
     const test::CliResult r = Run({"records", log});
     EXPECT_EQ(r.exit, 0) << r.err;
-    return ParseRows(r.out);
+    return test::ParseRecordsListing(r.out);
   }
 
   test::ScratchDir root;
-  std::map<std::string, std::string> env;
+  test::EnvOverrides env;
 };
 
 // A telegram log with the given port parameters in its header, as the
@@ -167,7 +131,7 @@ sim::SimResult Simulate(uint32_t seed, int apdus) {
 }
 
 // Feeds the simulated octets through `qlxs-cli feed` and lists the result.
-std::vector<Row> Feed(const CaptureEnv& env, const sim::SimResult& r) {
+Rows Feed(const CaptureEnv& env, const sim::SimResult& r) {
   const std::string a = env.File("line1.bin"), b = env.File("line2.bin");
   test::WriteFile(a, std::string(r.line[0].begin(), r.line[0].end()));
   test::WriteFile(b, std::string(r.line[1].begin(), r.line[1].end()));
@@ -191,7 +155,7 @@ std::string CaptureLines(const CaptureEnv& env, PtyPair (&pty)[2], const sim::Si
   const bool all = child->WaitOutput(
       [&](const std::string& out) {
         size_t n = 0;
-        for (const Row& row : ParseRows(out)) n += row.ta != TaEvent;
+        for (const T_Telegramm& t : test::ParseRecordsListing(out)) n += t.ta != TaEvent;
         return n >= feedCount;
       },
       5000);
@@ -204,29 +168,29 @@ std::string CaptureLines(const CaptureEnv& env, PtyPair (&pty)[2], const sim::Si
 // The captured log holds, for each port, the port-opened telegram and the
 // log text, then exactly what the feed stored for that port (same octets,
 // same statuses and classes), then the log text and the port-closed telegram.
-void ExpectSameAsFeed(const std::vector<Row>& captured, const std::vector<Row>& fed,
-                      const std::string (&logText)[2], const int32_t (&cnr)[2]) {
+void ExpectSameAsFeed(const Rows& captured, const Rows& fed, const std::string (&logText)[2],
+                      const int32_t (&cnr)[2]) {
   for (int p = 0; p < 2; ++p) {
     const int ek = p == 0 ? kReceiverPort1 : kReceiverPort2;
-    const std::vector<Row> got = OfReceiver(captured, ek);
-    const std::vector<Row> want = OfReceiver(fed, ek);
+    const Rows got = OfReceiver(captured, ek);
+    const Rows want = OfReceiver(fed, ek);
     const size_t around = logText[p].empty() ? 1 : 2;
     ASSERT_EQ(got.size(), want.size() + 2 * around) << "port " << p + 1;
-    const Row& opened = got.front();
+    const T_Telegramm& opened = got.front();
     EXPECT_EQ(opened.stat, StatPortOpened);
     EXPECT_EQ(opened.ta, TaEvent);
-    char words[17];
-    std::snprintf(words, sizeof words, "%02x000000%02x960000", cnr[p], 0);
-    EXPECT_EQ(opened.data.substr(32, 16), words) << "COM number " << cnr[p] << " and 38400 bit/s";
+    EXPECT_EQ(opened.LongAt(4), cnr[p]) << "COM number";
+    EXPECT_EQ(opened.LongAt(5), 38400);
     if (!logText[p].empty()) {
-      const std::string text = Hex(std::string(1, static_cast<char>(logText[p].size())) + logText[p]);
+      const std::string text = std::string(1, static_cast<char>(logText[p].size())) + logText[p];
       EXPECT_EQ(got[1].stat, StatMessage);
-      EXPECT_EQ(got[1].data, text);
+      EXPECT_EQ(Data(got[1]), text);
       EXPECT_EQ(got[got.size() - 2].stat, StatMessage);
-      EXPECT_EQ(got[got.size() - 2].data, text);
+      EXPECT_EQ(Data(got[got.size() - 2]), text);
     }
     EXPECT_EQ(got.back().stat, StatPortClosed);
-    for (size_t i = 0; i < want.size(); ++i) ASSERT_EQ(got[around + i].Key(), want[i].Key()) << "port " << p + 1 << ", telegram " << i;
+    for (size_t i = 0; i < want.size(); ++i)
+      ASSERT_EQ(Key(got[around + i]), Key(want[i])) << "port " << p + 1 << ", telegram " << i;
   }
 }
 
@@ -235,7 +199,7 @@ TEST(CaptureCli, LiveCaptureThroughNamedDevicesMatchesTheFeed) {
   PtyPair pty[2];
   ASSERT_TRUE(pty[0].ok() && pty[1].ok());
   const sim::SimResult r = Simulate(3, 80);
-  const std::vector<Row> fed = Feed(env, r);
+  const Rows fed = Feed(env, r);
   ASSERT_GT(fed.size(), 100u);
 
   const std::string log = env.File("capture.lg4");
@@ -244,7 +208,7 @@ TEST(CaptureCli, LiveCaptureThroughNamedDevicesMatchesTheFeed) {
                                        {"capture", "--log", log, "--device1", pty[0].slave(), "--device2",
                                         pty[1].slave()},
                                        SIGTERM);
-  const std::vector<Row> captured = env.Records(log);
+  const Rows captured = env.Records(log);
   ExpectSameAsFeed(captured, fed, {"tap north", "tap south"}, {33, 34});
   // Standard output showed every telegram as the log lists it.
   test::CliResult listed = env.Run({"records", log});
@@ -259,7 +223,7 @@ TEST(CaptureCli, LiveCaptureThroughThePortMapMatchesTheFeed) {
   ASSERT_TRUE(test::WriteFile(env.DataDir() + "ports.map", "# the tap\n4 " + pty[0].slave() + "\n5 " +
                                                                  pty[1].slave() + "\nfive /dev/ttyUSB9\n"));
   const sim::SimResult r = Simulate(8, 40);
-  const std::vector<Row> fed = Feed(env, r);
+  const Rows fed = Feed(env, r);
 
   const std::string log = env.File("capture.lg4");
   CaptureLines(env, pty, r, fed.size(), {"capture", "--log", log}, SIGINT);
@@ -298,16 +262,16 @@ TEST(CaptureCli, PulledDevicesAreClosedOneByOneWithNothingLost) {
   EXPECT_NE(err.find("COM34 is no longer available (" + pty[1].slave()), std::string::npos) << err;
   EXPECT_NE(err.find("no port is left open"), std::string::npos) << err;
 
-  const std::vector<Row> rows = env.Records(log);
-  const std::vector<Row> first = OfReceiver(rows, kReceiverPort1);
+  const Rows rows = env.Records(log);
+  const Rows first = OfReceiver(rows, kReceiverPort1);
   ASSERT_EQ(first.size(), 7u);
   const int stats1[] = {StatPortOpened, StatMessage, StatOk, StatTimeout, StatMessage, StatMessage, StatPortClosed};
   for (size_t i = 0; i < first.size(); ++i) EXPECT_EQ(first[i].stat, stats1[i]) << i;
-  EXPECT_EQ(first[2].data, Hex(lcp));
-  EXPECT_EQ(first[3].data, "7eff7d23");
-  EXPECT_NE(first[4].data.find(Hex("is no longer available")), std::string::npos);
-  EXPECT_EQ(first[5].data, Hex("\x05north"));
-  const std::vector<Row> second = OfReceiver(rows, kReceiverPort2);
+  EXPECT_EQ(Data(first[2]), lcp);
+  EXPECT_EQ(Data(first[3]), "\x7e\xff\x7d\x23");
+  EXPECT_NE(Data(first[4]).find("COM33 is no longer available"), std::string::npos) << Data(first[4]);
+  EXPECT_EQ(Data(first[5]), "\x05north");
+  const Rows second = OfReceiver(rows, kReceiverPort2);
   ASSERT_EQ(second.size(), 5u);
   const int stats2[] = {StatPortOpened, StatTextLine, StatTextLine, StatMessage, StatPortClosed};
   for (size_t i = 0; i < second.size(); ++i) EXPECT_EQ(second[i].stat, stats2[i]) << i;
@@ -321,7 +285,7 @@ TEST(CaptureCli, StopsByItselfAfterTheDuration) {
   const std::string log = env.File("short.lg4");
   const test::CliResult r = env.Run({"capture", "--log", log, "--device2", pty.slave(), "--duration", "0.3"});
   EXPECT_EQ(r.exit, 0) << r.err;
-  const std::vector<Row> rows = env.Records(log);
+  const Rows rows = env.Records(log);
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows[0].stat, StatPortOpened);
   EXPECT_EQ(rows[0].ek, kReceiverPort2);

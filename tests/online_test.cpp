@@ -33,14 +33,14 @@ struct OnlineFixture : test::CaptureFixture {
     return reader->log.stand.letztnr;
   }
 
-  test::TempDir dir;
+  test::ScratchDir dir;
   FakeSerialPort serial[2];
 };
 
 TEST(Online, GoingOnlineStartsCleanAndGoingOfflineClosesAndFlushes) {
   OnlineFixture fx;
   Monitor& m = fx.m;
-  const std::string log = fx.dir.File("named.lg4");
+  const std::string log = fx.dir.file("named.lg4");
   m.AllgVar.logopt = true;
   LogOpen(m, log, false);
   m.counters = {5, 1, 0, 0, 7, 2, 0, 0};
@@ -91,7 +91,7 @@ TEST(Online, LogChosenWhenGoingOnline) {
     Monitor& m = fx.m;
     m.PrgPar.opt[kOptDailyLog] = c.daily;
     const std::string automatic = AutomaticLogName(m);
-    const std::string current = c.automaticCurrent ? automatic : fx.dir.File("other.lg4");
+    const std::string current = c.automaticCurrent ? automatic : fx.dir.file("other.lg4");
     LogOpen(m, current, false);
     if (c.old) fx.clock.SetLocalNow(fx.clock.LocalNow() - 3);
     T_Telegramm t = test::SampleTelegram(1);

@@ -28,7 +28,7 @@ TEST(TimerTick, DailyLogStartsAfreshAtMidnightOnlyOnlineWithTheOption) {
       {true, false, false},
   };
   for (const auto& c : cases) {
-    test::TempDir dir;
+    test::ScratchDir dir;
     CaptureFixture fx;
     Monitor& m = fx.m;
     m.AllgVar.DataDir = dir.path() + "/";
