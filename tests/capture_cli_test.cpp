@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <map>
@@ -276,6 +277,27 @@ TEST(CaptureCli, PulledDevicesAreClosedOneByOneWithNothingLost) {
   const int stats2[] = {StatPortOpened, StatTextLine, StatTextLine, StatMessage, StatPortClosed};
   for (size_t i = 0; i < second.size(); ++i) EXPECT_EQ(second[i].stat, stats2[i]) << i;
   EXPECT_LT(first.back().nr, second[2].nr) << "the second port went on after the first was lost";
+}
+
+TEST(CaptureCli, FailingLogWritesEndTheCaptureWithAMessage) {
+  CaptureEnv env;
+  PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  // The child may write files of at most 16 KiB: the header fits, the first
+  // full block of the log does not.
+  rlimit old;
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+  rlimit small = old;
+  small.rlim_cur = 16384;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  auto child = env.Start({"capture", "--log", env.File("full.lg4"), "--device1", pty.slave()});
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &old), 0);
+  ASSERT_TRUE(child->WaitOutput([](const std::string& o) { return CountStat(o, StatPortOpened) == 1; }, 5000))
+      << child->err();
+  const std::string line = "\r\n" + std::string(90, 'x') + "\r\n";
+  for (int i = 0; i < 400; ++i) ASSERT_TRUE(pty.Write(line));
+  EXPECT_EQ(child->Wait(5000), 1);
+  EXPECT_NE(child->err().find("Writing the log file failed"), std::string::npos) << child->err();
 }
 
 TEST(CaptureCli, StopsByItselfAfterTheDuration) {
