@@ -248,7 +248,8 @@ TEST(CaptureCli, PulledDevicesAreClosedOneByOneWithNothingLost) {
   const std::string lcp = "\x7e\xff\x7d\x23\xc0\x21\x01\x01\x7e";
   ASSERT_TRUE(pty[0].Write(lcp + "\x7e\xff\x7d\x23"));  // a frame, then one that never ends
   ASSERT_TRUE(pty[1].Write("\r\nRING\r\n"));
-  ASSERT_TRUE(child->WaitOutput([](const std::string& o) { return CountStat(o, StatOk) == 1 && CountStat(o, StatTextLine) == 1; }, 5000));
+  ASSERT_TRUE(child->WaitOutput(
+      [](const std::string& o) { return CountStat(o, StatOk) == 1 && CountStat(o, StatTextLine) == 1; }, 5000));
   std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the unfinished frame has been read
   pty[0].CloseMaster();
   ASSERT_TRUE(child->WaitOutput([](const std::string& o) { return CountStat(o, StatPortClosed) == 1; }, 5000))

@@ -4,6 +4,7 @@
 #include <sys/signalfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -304,6 +305,62 @@ std::string PortText(const Monitor& m, const T_ComVar& port) {
   return "COM" + std::to_string(port.bp.cnr) + " (" + m.portMap.DevicePath(port.bp.cnr) + ")";
 }
 
+// The capture loop: waits for the ports, the stop signals and the next
+// 54 ms tick, hands what the ports deliver to the receivers and does the
+// tick work, and writes the telegrams printed meanwhile. Returns the exit
+// status: 0 when stopped by a signal or after `duration` seconds (0: no
+// limit), 1 when the log or standard output could not be written, 3 when
+// every port was lost.
+int CaptureUntilStopped(Monitor& m, Clock& clock, int sigFd, double duration, Output& out) {
+  using Steady = std::chrono::steady_clock;
+  const auto end =
+      Steady::now() + std::chrono::duration_cast<Steady::duration>(std::chrono::duration<double>(duration));
+  uint32_t nextTick = clock.Tick() + kTickMs;
+  bool logWriteFailed = false;
+  for (;;) {
+    pollfd fds[3];
+    T_ComVar* polled[3] = {};
+    nfds_t n = 0;
+    fds[n++] = {sigFd, POLLIN, 0};
+    for (T_ComVar& port : m.ports)
+      if (port.se.open && port.pCp->Fd() >= 0) {
+        polled[n] = &port;
+        fds[n++] = {port.pCp->Fd(), POLLIN, 0};
+      }
+    int64_t wait = std::max<int32_t>(0, static_cast<int32_t>(nextTick - clock.Tick()));
+    if (duration > 0)
+      wait = std::clamp<int64_t>(
+          std::chrono::duration_cast<std::chrono::milliseconds>(end - Steady::now()).count(), 0, wait);
+    const int ready = ::poll(fds, n, static_cast<int>(wait));
+    if (ready < 0 && errno != EINTR) {
+      std::fprintf(stderr, "qlxs-cli capture: waiting for the ports failed: %s\n", std::strerror(errno));
+      return kExitFailure;
+    }
+    bool stopRequested = false;
+    if (ready > 0) {
+      signalfd_siginfo info;
+      while ((fds[0].revents & POLLIN) && ::read(sigFd, &info, sizeof info) == static_cast<ssize_t>(sizeof info))
+        stopRequested = true;
+      for (nfds_t i = 1; i < n; ++i)
+        if (fds[i].revents != 0 && polled[i]->se.open) ServicePort(m, *polled[i]);
+    }
+    if (static_cast<int32_t>(clock.Tick() - nextTick) >= 0) {
+      if (TimerTick(m).wentOffline) logWriteFailed = true;
+      nextTick += kTickMs;
+      // After a long stall (a suspended process) the ticks do not catch up in a burst.
+      if (static_cast<int32_t>(clock.Tick() - nextTick) > static_cast<int32_t>(kTickMs))
+        nextTick = clock.Tick() + kTickMs;
+    }
+    if (!out.Flush()) {
+      std::fprintf(stderr, "qlxs-cli capture: cannot write to standard output: %s; capture stopped\n",
+                   std::strerror(errno));
+      return kExitFailure;
+    }
+    if (!m.PrgPar.online) return logWriteFailed ? kExitFailure : kExitAllPortsLost;
+    if (stopRequested || (duration > 0 && Steady::now() >= end)) return kExitOk;
+  }
+}
+
 }  // namespace
 
 int RunCapture(int argc, char** argv) {
@@ -372,67 +429,10 @@ int RunCapture(int argc, char** argv) {
   std::fprintf(stderr, "qlxs-cli capture: capturing from %s at %s into %s; stop with Ctrl-C\n", what.c_str(),
                PortSummary(*m, m->ports[0].bp).c_str(), o.log.c_str());
 
-  using Steady = std::chrono::steady_clock;
-  const auto end = Steady::now() + std::chrono::duration_cast<Steady::duration>(std::chrono::duration<double>(o.duration));
-  uint32_t nextTick = clock.Tick() + kTickMs;
-  int exitCode = kExitOk;
-  bool logWriteFailed = false;
-  for (;;) {
-    pollfd fds[3];
-    T_ComVar* polled[3] = {};
-    nfds_t n = 0;
-    fds[n++] = {sigFd, POLLIN, 0};
-    for (T_ComVar& port : m->ports)
-      if (port.se.open && port.pCp->Fd() >= 0) {
-        polled[n] = &port;
-        fds[n++] = {port.pCp->Fd(), POLLIN, 0};
-      }
-    int32_t wait = static_cast<int32_t>(nextTick - clock.Tick());
-    if (wait < 0) wait = 0;
-    if (o.duration > 0) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Steady::now()).count();
-      if (left < wait) wait = left < 0 ? 0 : static_cast<int32_t>(left);
-    }
-    const int ready = ::poll(fds, n, wait);
-    if (ready < 0 && errno != EINTR) {
-      std::fprintf(stderr, "qlxs-cli capture: waiting for the ports failed: %s\n", std::strerror(errno));
-      exitCode = kExitFailure;
-      break;
-    }
-    bool stopRequested = false;
-    if (ready > 0) {
-      if (fds[0].revents & POLLIN) {
-        signalfd_siginfo info;
-        while (::read(sigFd, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) stopRequested = true;
-      }
-      for (nfds_t i = 1; i < n; ++i)
-        if (fds[i].revents != 0 && polled[i]->se.open) ServicePort(*m, *polled[i]);
-    }
-    if (static_cast<int32_t>(clock.Tick() - nextTick) >= 0) {
-      if (TimerTick(*m).wentOffline) logWriteFailed = true;
-      nextTick += kTickMs;
-      // After a long stall (a suspended process) the ticks do not catch up in a burst.
-      if (static_cast<int32_t>(clock.Tick() - nextTick) > static_cast<int32_t>(kTickMs)) nextTick = clock.Tick() + kTickMs;
-    }
-    if (!out.Flush()) {
-      std::fprintf(stderr, "qlxs-cli capture: cannot write to standard output: %s; capture stopped\n",
-                   std::strerror(errno));
-      exitCode = kExitFailure;
-      break;
-    }
-    if (!m->PrgPar.online) {
-      if (logWriteFailed) {
-        exitCode = kExitFailure;
-      } else {
-        std::fprintf(stderr, "qlxs-cli capture: no port is left open; capture ended. What was received is in %s\n",
-                     o.log.c_str());
-        exitCode = kExitAllPortsLost;
-      }
-      break;
-    }
-    if (stopRequested || (o.duration > 0 && Steady::now() >= end)) break;
-  }
-
+  int exitCode = CaptureUntilStopped(*m, clock, sigFd, o.duration, out);
+  if (exitCode == kExitAllPortsLost)
+    std::fprintf(stderr, "qlxs-cli capture: no port is left open; capture ended. What was received is in %s\n",
+                 o.log.c_str());
   GoOffline(*m);
   LogClose(*m);
   out.Flush();
