@@ -49,6 +49,28 @@ TEST(PortMap, EntriesDefaultsAndBadLines) {
   }
 }
 
+TEST(PortMap, DeviceGivenByPathGetsAStableComNumber) {
+  PortMap map = ParsePortMap("4 /dev/ttyUSB0\n33 /dev/ttyACM0\n3 /dev/ttyUSB7\n", "ports.map");
+  const struct {
+    const char* path;
+    int cnr;
+  } cases[] = {
+      {"/dev/ttyUSB0", 4},   // its entry
+      {"/dev/ttyACM0", 33},  // its entry above 32
+      {"/dev/ttyS0", 1},     // the default device of COM 1
+      {"/dev/ttyS2", 34},    // COM 3 stands for another device: a free number
+      {"/dev/pts/7", 35},    // first number above 32 without an entry
+      {"/dev/pts/7", 35},    // and the same one again
+      {"/dev/pts/8", 36},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(AssignComNumber(map, c.path), c.cnr) << c.path;
+    EXPECT_EQ(map.DevicePath(c.cnr), c.path);
+  }
+  for (int n = 37; n <= kMaxComNumber; ++n) map.devices[n] = "/dev/x";
+  EXPECT_EQ(AssignComNumber(map, "/dev/pts/9"), 0) << "every number taken";
+}
+
 TEST(PortMap, FileIsOptionalButAnUnreadableOneIsReported) {
   test::ScratchDir dir;
   const PortMap missing = LoadPortMap(dir.file(kPortMapFileName));

@@ -183,5 +183,19 @@ TEST_F(StartupTest, PreparesBothPortsAndGoesOnWhenTheChosenLanguageFails) {
   EXPECT_EQ(m.ports[1].se.snr, 4);
 }
 
+TEST_F(StartupTest, ReadsThePortMapOfTheDataDirectoryAndReportsItsBadLines) {
+  const std::string dataDir = ApplicationDataDirectory();
+  ASSERT_EQ(MakeDirectories(dataDir), 0);
+  ASSERT_TRUE(test::WriteFile(dataDir + "ports.map", "4 /dev/ttyUSB0\n5 ttyUSB1\n"));
+  Monitor m(clock, messages);
+  EXPECT_EQ(StartUp(m, progDir, lockDir), StartupResult::Run);
+  EXPECT_EQ(m.AllgVar.DataDir, dataDir);
+  EXPECT_EQ(m.portMap.DevicePath(4), "/dev/ttyUSB0");
+  EXPECT_EQ(m.portMap.DevicePath(5), "/dev/ttyS4");
+  ASSERT_EQ(messages.entries.size(), 1u);
+  EXPECT_EQ(messages.entries[0].type, MsgWarning);
+  EXPECT_NE(messages.entries[0].text.find(dataDir + "ports.map:2: "), std::string::npos) << messages.entries[0].text;
+}
+
 }  // namespace
 }  // namespace qlxs

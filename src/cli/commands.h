@@ -20,6 +20,9 @@ struct Command {
 /// True when the arguments ask for help (-h or --help).
 bool WantsHelp(int argc, char** argv);
 
+/// `capture --log LOG [--device1 DEV] ...`: live capture from serial ports.
+int RunCapture(int argc, char** argv);
+
 /// `feed LOG FILE1 [FILE2]`: raw line octets through the receivers into a new log.
 int RunFeed(int argc, char** argv);
 

@@ -18,6 +18,7 @@ bool WantsHelp(int argc, char** argv) {
 namespace {
 
 const Command kCommands[] = {
+    {"capture", "capture live from serial ports into a telegram log", RunCapture},
     {"feed", "feed raw line octets from files through the receivers into a new log", RunFeed},
     {"records", "list the records of a telegram log file", RunRecords},
     {"replay", "re-analyse the raw frames of a telegram log into a new log", RunReplay},

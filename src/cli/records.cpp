@@ -5,10 +5,10 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/record_line.h"
 #include "config/monitor.h"
 #include "log/log_reader.h"
 #include "log/telegram_log.h"
-#include "model/date_time.h"
 #include "platform/clock.h"
 #include "platform/message_sink.h"
 
@@ -28,21 +28,6 @@ constexpr char kHelp[] =
     "Exit status: 0 success; 1 the file is missing, is not a telegram log, or has\n"
     "blocks that cannot be read (the records that can be read are still listed);\n"
     "2 usage error.\n";
-
-void AppendRecordLine(std::string& line, const T_Telegramm& t, int32_t erstnr) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  char head[160];
-  const int32_t rel = static_cast<int32_t>(static_cast<uint32_t>(t.nr) - static_cast<uint32_t>(erstnr) + 1u);
-  std::snprintf(head, sizeof head, "%d\t%u\t%u\t%u\t%d\t%u\t%04x\t%u\t%s\t", rel, t.ek, t.stat, t.ta, t.lg, t.idm,
-                t.prot, t.ofs, FormatIsoDateTime(t.dt).c_str());
-  line += head;
-  const int n = t.lg < 0 ? 0 : t.lg > kTelegramDataSize ? kTelegramDataSize : t.lg;
-  for (int i = 0; i < n; ++i) {
-    line += kHex[t.b[i] >> 4];
-    line += kHex[t.b[i] & 15];
-  }
-  line += '\n';
-}
 
 }  // namespace
 
@@ -73,7 +58,7 @@ int RunRecords(int argc, char** argv) {
 
   ReaderOpen(*m);
   ReaderSeek(*m, m->log.stand.erstbl, false);
-  std::string out = "nr\tek\tstat\tta\tlg\tidm\tprot\tofs\ttime\tdata\n";
+  std::string out = kRecordHeaderLine;
   T_Telegramm t;
   do {
     ReaderRecord(*m, t);

@@ -20,6 +20,12 @@ struct T_AllgVar {
   bool logerr = false;   ///< a write of the log file failed
   int lastIoResult = 0;  ///< I/O result of the last log open or close
   double syszt = 0;      ///< local time last read by the main loop
+  uint32_t Tick = 0;     ///< timer tick counter, one per 54 ms tick (wraps modulo 2^32)
+  int min = 0;           ///< minute last seen by the day-change check of the daily log
+
+  // Serial ports that can be opened, as the last probe found them.
+  int AnzCom = 0;                      ///< number of entries in ComNr
+  std::array<uint8_t, 255> ComNr{};    ///< available COM numbers, ascending
 
   // Language texts and the values derived from them after every load.
   std::vector<std::string> TxtList;  ///< language text table; index = text number

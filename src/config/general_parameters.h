@@ -7,10 +7,10 @@ struct Monitor;
 
 /// Recomputes everything derived from `AllgPar` and the port parameters.
 /// Called after a log file has been opened (its header brings new general
-/// and port parameters) and after the general settings changed. Nothing is
-/// derived from them yet; the address-structure formats, the modem-line masks
-/// in force and the filter normalisation add their steps here as those parts
-/// of the program arrive.
+/// and port parameters) and after the general settings changed: each port's
+/// modem-line mask in force follows its parameters (`ApplyPortParams`). The
+/// address-structure formats and the filter normalisation add their steps
+/// here as those parts of the program arrive.
 void ApplyGeneralParameters(Monitor& m);
 
 }  // namespace qlxs

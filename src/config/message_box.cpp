@@ -35,4 +35,8 @@ MsgAnswer MessageOkNr(Monitor& m, int n, MsgType type) {
   return Box(m, n, Text(m.AllgVar, n), type, ButtonsOk);
 }
 
+MsgAnswer MessageOkNrText(Monitor& m, int n, const std::string& s, MsgType type) {
+  return Box(m, n, s, type, ButtonsOk);
+}
+
 }  // namespace qlxs

@@ -22,5 +22,8 @@ MsgAnswer AskYesNo(Monitor& m, int n);
 MsgAnswer MessageOk(Monitor& m, const std::string& s, MsgType type);
 /// Shows text `n` with an OK button.
 MsgAnswer MessageOkNr(Monitor& m, int n, MsgType type);
+/// Shows `s`, the finished text of text `n` (formatted with its arguments,
+/// perhaps with details added), with an OK button.
+MsgAnswer MessageOkNrText(Monitor& m, int n, const std::string& s, MsgType type);
 
 }  // namespace qlxs

@@ -16,6 +16,7 @@
 #include "model/port_state.h"
 #include "model/telegram.h"
 #include "platform/instance_lock.h"
+#include "platform/port_map.h"
 
 namespace qlxs {
 
@@ -40,6 +41,7 @@ struct Monitor {
   PendingApduTable PendingApdus{};  ///< APDUs that continue in a later segment, both ports
   TelegramLog log;         ///< the telegram log with its reader and online ring
   InstanceLock instanceLock;  ///< holds the instance number `AllgVar.pnr` while the monitor lives
+  PortMap portMap;         ///< device of each COM number (ports.map of the data directory)
 
   /// Called with every telegram that the store has filed into the log (after
   /// numbering); the command line prints telegrams from here.

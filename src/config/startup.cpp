@@ -31,11 +31,17 @@ StartupResult StartUp(Monitor& m, const std::string& progDir, const std::string&
 
   LoadSettings(m);
   if (m.PrgPar.spr != 0) LoadTexts(m, m.PrgPar.spr);
+  LoadPortMapOf(m);
 
   m.ports[0].em.enr = kReceiverPort1;
   m.ports[0].se.snr = 2;
   DerivePort2(m.ports[0], m.ports[1]);
   return av.first ? StartupResult::Run : StartupResult::NoInstance;
+}
+
+void LoadPortMapOf(Monitor& m) {
+  m.portMap = LoadPortMap(m.AllgVar.DataDir + kPortMapFileName);
+  for (const std::string& problem : m.portMap.problems) m.messages.Show(0, MsgWarning, problem);
 }
 
 int ShutDown(Monitor& m) { return SaveSettings(m); }

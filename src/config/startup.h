@@ -26,9 +26,14 @@ int StartupExitCode(StartupResult r);
 /// `ProgDir` = `progDir`, loads the German texts, claims an instance number
 /// through the lock files in `lockDir`, `LoadSettings`, loads the chosen
 /// language when it is not German, and prepares the two port states (the
-/// second derived from the first). With no free instance number `pnr` and
+/// second derived from the first), and reads the port map of the data
+/// directory. With no free instance number `pnr` and
 /// `first` stay 0 and the reason is reported.
 StartupResult StartUp(Monitor& m, const std::string& progDir, const std::string& lockDir);
+
+/// Reads `ports.map` of the data directory into `m.portMap`; each ignored
+/// line or read error is shown as a warning naming the file and line.
+void LoadPortMapOf(Monitor& m);
 
 /// The save at the end of the process: `SaveSettings`. Returns its result.
 int ShutDown(Monitor& m);

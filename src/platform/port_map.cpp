@@ -26,6 +26,19 @@ std::string PortMap::DevicePath(int n) const {
   return {};
 }
 
+int AssignComNumber(PortMap& map, const std::string& path) {
+  for (const auto& [n, device] : map.devices)
+    if (device == path) return n;
+  for (int n = 1; n <= kDefaultTtySPorts; ++n)
+    if (!map.devices.count(n) && map.DevicePath(n) == path) return n;
+  for (int n = kDefaultTtySPorts + 1; n <= kMaxComNumber; ++n)
+    if (!map.devices.count(n)) {
+      map.devices[n] = path;
+      return n;
+    }
+  return 0;
+}
+
 PortMap ParsePortMap(std::string_view text, const std::string& fileName) {
   PortMap map;
   std::map<int, int> lineOf;

@@ -27,6 +27,12 @@ struct PortMap {
   std::string DevicePath(int n) const;
 };
 
+/// The COM number that stands for the device `path`: the number the map
+/// gives it, else for /dev/ttySk (k below 32, not mapped elsewhere) k + 1,
+/// else the first number above 32 without an entry, which is then entered
+/// for `path` (in memory only). 0 when every number is taken.
+int AssignComNumber(PortMap& map, const std::string& path);
+
 /// Parses the text of a port map. Bad lines are reported in `problems` with
 /// `fileName` and the line number, and ignored; the first entry of a COM
 /// number counts.
