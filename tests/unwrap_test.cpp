@@ -245,6 +245,46 @@ TEST(Unwrap, ApduSpreadOverTwoSegments) {
   }
 }
 
+// A segment may end anywhere inside an APDU, even right after its start
+// octet or inside its control field, and an APDU may span three segments:
+// the APDU is completed all the same, and the APDUs after it in the last
+// segment are cut as usual.
+TEST(Unwrap, ApduCutAnywhereIsReassembled) {
+  const struct {
+    std::vector<size_t> cuts;  // segment boundaries inside the APDU
+  } cases[] = {{{1}}, {{2}}, {{15}}, {{1, 2}}, {{1, 9}}, {{4, 5}}};
+  for (const auto& c : cases) {
+    std::string name;
+    for (size_t cut : c.cuts) name += std::to_string(cut) + " ";
+    SCOPED_TRACE("cut after " + name);
+    CaptureFixture fx;
+    size_t from = 0;
+    std::vector<Bytes> pieces;
+    for (size_t cut : c.cuts) {
+      pieces.emplace_back(kSinglePoint.begin() + static_cast<long>(from), kSinglePoint.begin() + static_cast<long>(cut));
+      from = cut;
+    }
+    pieces.emplace_back(kSinglePoint.begin() + static_cast<long>(from), kSinglePoint.end());
+    for (size_t i = 0; i < pieces.size(); ++i)
+      Complete(fx, fx.port1(), Frame(Datagram(i + 1 == pieces.size() ? Concat({pieces[i], kAck}) : pieces[i])));
+
+    std::vector<T_Telegramm> got;
+    for (const T_Telegramm& t : fx.stored)
+      if (t.idm == 12) got.push_back(t);
+    EXPECT_EQ(got.size(), pieces.size() + 2);
+    if (got.size() != pieces.size() + 2) continue;
+    for (size_t i = 0; i < pieces.size(); ++i) {
+      EXPECT_EQ(got[i].stat, StatFragment);
+      EXPECT_EQ(DataOf(got[i]), pieces[i]);
+    }
+    EXPECT_EQ(got[pieces.size()].stat, StatReassembled);
+    EXPECT_EQ(DataOf(got[pieces.size()]), kSinglePoint);
+    EXPECT_EQ(got[pieces.size() + 1].stat, StatOk);
+    EXPECT_EQ(DataOf(got[pieces.size() + 1]), kAck);
+    for (const T_PendingApdu& s : fx.m.PendingApdus) EXPECT_EQ(s.key.sip[0], 0);
+  }
+}
+
 // A piece that follows a complete APDU in the same frame takes its class.
 TEST(Unwrap, PieceAfterAnApduTakesItsClass) {
   CaptureFixture fx;

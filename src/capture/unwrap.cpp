@@ -213,8 +213,10 @@ void ExtractApdus(Monitor& m, T_ComVar& port) {
   int remaining = plen;
   while (remaining > 0) {
     if (T_PendingApdu* slot = FindPending(m, em.vid)) {
-      const int need = slot->te.b[1] + 2;
       const int have = slot->te.lg;
+      // A slot that holds only the start octet learns the length from the
+      // first octet of this payload.
+      const int need = (have >= 2 ? slot->te.b[1] : payload[cur]) + 2;
       const int n = std::min(remaining, need - have);
       std::memcpy(te.b, payload + cur, static_cast<size_t>(n));
       te.lg = static_cast<int16_t>(n);
@@ -234,8 +236,10 @@ void ExtractApdus(Monitor& m, T_ComVar& port) {
         te.prot = prot;
         te.ofs = ofs;
       }
-    } else if (remaining >= 2 && payload[cur] == kApduStart) {
-      const int need = payload[cur + 1] + 2;
+    } else if (payload[cur] == kApduStart) {
+      // A start octet that ends the segment waits for its length octet like
+      // any other beginning of an APDU.
+      const int need = remaining >= 2 ? payload[cur + 1] + 2 : 2;
       const int n = std::min(remaining, need);
       std::memcpy(te.b, payload + cur, static_cast<size_t>(n));
       te.lg = static_cast<int16_t>(n);
