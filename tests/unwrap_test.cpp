@@ -365,6 +365,35 @@ TEST(Unwrap, VanJacobsonFrames) {
   EXPECT_EQ(fx.stored[0].ta, TaRaw);  // a compressed acknowledgement has no APDU to find
 }
 
+// A compressed frame's APDU is the one that ends right before the FCS,
+// whatever start octets its compressed header holds, even one right before
+// the APDU's own.
+TEST(Unwrap, VanJacobsonCompressedHeaderWithStartOctets) {
+  const struct {
+    const char* name;
+    Bytes header;  // compressed TCP/IP header before the APDU
+    bool found;
+  } cases[] = {
+      {"plain header", {0x0F, 0x01, 0x12, 0x34}, true},
+      {"start octet inside", {0x0F, 0x68, 0x12, 0x34}, true},
+      {"start octet last", {0x0F, 0x01, 0x12, 0x68}, true},
+      {"two start octets last", {0x0F, 0x01, 0x68, 0x68}, true},
+      {"too short to follow a header", {}, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    CaptureFixture fx;
+    const Bytes frame = Concat({{0x7E, 0x2D}, c.header, kStartDtCon, {0x12, 0x34, 0x7E}});
+    Complete(fx, fx.port1(), frame);
+    EXPECT_EQ(fx.stored.size(), c.found ? 2u : 1u);
+    EXPECT_EQ(fx.stored[0].ta, c.found ? TaRaw104 : TaRaw);
+    if (c.found && fx.stored.size() == 2) {
+      EXPECT_EQ(DataOf(fx.stored[1]), kStartDtCon);
+      EXPECT_EQ(fx.stored[1].stat, StatOk);
+    }
+  }
+}
+
 // The simulator's frames, delimited as its prediction says, unwrap into
 // exactly the telegrams it predicts (time-out and text telegrams come from
 // the receiver and are handed on as they are).

@@ -65,18 +65,15 @@ bool ReadPppHeader(T_Telegramm& te) {
 bool UnwrapVjCompressed(Monitor& m, T_EmpfVar& em) {
   T_Telegramm& te = em.te;
   const int lg = te.lg;
-  int j = 3;
-  while (j <= lg - 4) {
-    if (te.b[j] != kApduStart) {
-      ++j;
-    } else if (j + te.b[j + 1] + 5 == lg) {
+  // Every start octet is tried, also one that follows a start octet whose
+  // length did not fit: the last octet of the compressed header may be 0x68.
+  for (int j = 3; j <= lg - 4; ++j) {
+    if (te.b[j] == kApduStart && j + te.b[j + 1] + 5 == lg) {
       te.ta = TaRaw104;
       em.vid = m.LastVid;
       em.pofs = static_cast<uint16_t>(j);
       em.plg = static_cast<uint16_t>(te.b[j + 1] + 2);
       return true;
-    } else {
-      j += 2;  // the length octet is never taken as a start octet
     }
   }
   return false;
