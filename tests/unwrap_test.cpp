@@ -245,6 +245,46 @@ TEST(Unwrap, ApduSpreadOverTwoSegments) {
   }
 }
 
+// A segment may end anywhere inside an APDU, even right after its start
+// octet or inside its control field, and an APDU may span three segments:
+// the APDU is completed all the same, and the APDUs after it in the last
+// segment are cut as usual.
+TEST(Unwrap, ApduCutAnywhereIsReassembled) {
+  const struct {
+    std::vector<size_t> cuts;  // segment boundaries inside the APDU
+  } cases[] = {{{1}}, {{2}}, {{15}}, {{1, 2}}, {{1, 9}}, {{4, 5}}};
+  for (const auto& c : cases) {
+    std::string name;
+    for (size_t cut : c.cuts) name += std::to_string(cut) + " ";
+    SCOPED_TRACE("cut after " + name);
+    CaptureFixture fx;
+    size_t from = 0;
+    std::vector<Bytes> pieces;
+    for (size_t cut : c.cuts) {
+      pieces.emplace_back(kSinglePoint.begin() + static_cast<long>(from), kSinglePoint.begin() + static_cast<long>(cut));
+      from = cut;
+    }
+    pieces.emplace_back(kSinglePoint.begin() + static_cast<long>(from), kSinglePoint.end());
+    for (size_t i = 0; i < pieces.size(); ++i)
+      Complete(fx, fx.port1(), Frame(Datagram(i + 1 == pieces.size() ? Concat({pieces[i], kAck}) : pieces[i])));
+
+    std::vector<T_Telegramm> got;
+    for (const T_Telegramm& t : fx.stored)
+      if (t.idm == 12) got.push_back(t);
+    EXPECT_EQ(got.size(), pieces.size() + 2);
+    if (got.size() != pieces.size() + 2) continue;
+    for (size_t i = 0; i < pieces.size(); ++i) {
+      EXPECT_EQ(got[i].stat, StatFragment);
+      EXPECT_EQ(DataOf(got[i]), pieces[i]);
+    }
+    EXPECT_EQ(got[pieces.size()].stat, StatReassembled);
+    EXPECT_EQ(DataOf(got[pieces.size()]), kSinglePoint);
+    EXPECT_EQ(got[pieces.size() + 1].stat, StatOk);
+    EXPECT_EQ(DataOf(got[pieces.size() + 1]), kAck);
+    for (const T_PendingApdu& s : fx.m.PendingApdus) EXPECT_EQ(s.key.sip[0], 0);
+  }
+}
+
 // A piece that follows a complete APDU in the same frame takes its class.
 TEST(Unwrap, PieceAfterAnApduTakesItsClass) {
   CaptureFixture fx;
@@ -323,6 +363,35 @@ TEST(Unwrap, VanJacobsonFrames) {
   ASSERT_EQ(send({}, fx.port1()), sim::kProtoVjCompressed);
   ASSERT_EQ(fx.stored.size(), 1u);
   EXPECT_EQ(fx.stored[0].ta, TaRaw);  // a compressed acknowledgement has no APDU to find
+}
+
+// A compressed frame's APDU is the one that ends right before the FCS,
+// whatever start octets its compressed header holds, even one right before
+// the APDU's own.
+TEST(Unwrap, VanJacobsonCompressedHeaderWithStartOctets) {
+  const struct {
+    const char* name;
+    Bytes header;  // compressed TCP/IP header before the APDU
+    bool found;
+  } cases[] = {
+      {"plain header", {0x0F, 0x01, 0x12, 0x34}, true},
+      {"start octet inside", {0x0F, 0x68, 0x12, 0x34}, true},
+      {"start octet last", {0x0F, 0x01, 0x12, 0x68}, true},
+      {"two start octets last", {0x0F, 0x01, 0x68, 0x68}, true},
+      {"too short to follow a header", {}, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    CaptureFixture fx;
+    const Bytes frame = Concat({{0x7E, 0x2D}, c.header, kStartDtCon, {0x12, 0x34, 0x7E}});
+    Complete(fx, fx.port1(), frame);
+    EXPECT_EQ(fx.stored.size(), c.found ? 2u : 1u);
+    EXPECT_EQ(fx.stored[0].ta, c.found ? TaRaw104 : TaRaw);
+    if (c.found && fx.stored.size() == 2) {
+      EXPECT_EQ(DataOf(fx.stored[1]), kStartDtCon);
+      EXPECT_EQ(fx.stored[1].stat, StatOk);
+    }
+  }
 }
 
 // The simulator's frames, delimited as its prediction says, unwrap into

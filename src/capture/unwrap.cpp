@@ -65,18 +65,15 @@ bool ReadPppHeader(T_Telegramm& te) {
 bool UnwrapVjCompressed(Monitor& m, T_EmpfVar& em) {
   T_Telegramm& te = em.te;
   const int lg = te.lg;
-  int j = 3;
-  while (j <= lg - 4) {
-    if (te.b[j] != kApduStart) {
-      ++j;
-    } else if (j + te.b[j + 1] + 5 == lg) {
+  // Every start octet is tried, also one that follows a start octet whose
+  // length did not fit: the last octet of the compressed header may be 0x68.
+  for (int j = 3; j <= lg - 4; ++j) {
+    if (te.b[j] == kApduStart && j + te.b[j + 1] + 5 == lg) {
       te.ta = TaRaw104;
       em.vid = m.LastVid;
       em.pofs = static_cast<uint16_t>(j);
       em.plg = static_cast<uint16_t>(te.b[j + 1] + 2);
       return true;
-    } else {
-      j += 2;  // the length octet is never taken as a start octet
     }
   }
   return false;
@@ -213,8 +210,10 @@ void ExtractApdus(Monitor& m, T_ComVar& port) {
   int remaining = plen;
   while (remaining > 0) {
     if (T_PendingApdu* slot = FindPending(m, em.vid)) {
-      const int need = slot->te.b[1] + 2;
       const int have = slot->te.lg;
+      // A slot that holds only the start octet learns the length from the
+      // first octet of this payload.
+      const int need = (have >= 2 ? slot->te.b[1] : payload[cur]) + 2;
       const int n = std::min(remaining, need - have);
       std::memcpy(te.b, payload + cur, static_cast<size_t>(n));
       te.lg = static_cast<int16_t>(n);
@@ -234,8 +233,10 @@ void ExtractApdus(Monitor& m, T_ComVar& port) {
         te.prot = prot;
         te.ofs = ofs;
       }
-    } else if (remaining >= 2 && payload[cur] == kApduStart) {
-      const int need = payload[cur + 1] + 2;
+    } else if (payload[cur] == kApduStart) {
+      // A start octet that ends the segment waits for its length octet like
+      // any other beginning of an APDU.
+      const int need = remaining >= 2 ? payload[cur + 1] + 2 : 2;
       const int n = std::min(remaining, need);
       std::memcpy(te.b, payload + cur, static_cast<size_t>(n));
       te.lg = static_cast<int16_t>(n);
