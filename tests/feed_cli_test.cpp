@@ -113,7 +113,7 @@ TEST(FeedCommand, RefusesBadArgumentsAndKeepsExistingLogs) {
       {{"feed", dir.file("x.lg4"), f1, "--bogus"}, 2, "--bogus"},
       {{"feed", dir.file("x.lg4"), dir.file("missing.bin")}, 1, "missing.bin"},
       {{"feed", existing, f1}, 1, "--force"},
-      {{"feed", dir.file("no/such/dir/x.lg4"), f1}, 1, "x.lg4"},
+      {{"feed", dir.file("no/such/dir/x.lg4"), f1}, 1, "x.lg4: cannot create the telegram log: No such file"},
   };
   for (const auto& c : cases) {
     const auto r = RunCli(dir.dir(), c.args);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -426,6 +428,19 @@ TEST(TelegramLog, FlushWritesBackAndStoringGoesOn) {
   TestMonitor again;
   LogOpen(*again, name, false);
   EXPECT_EQ(ReadForward(*again), stored);
+}
+
+// A log file removed while capture runs cannot be reopened after the flush:
+// that is flagged at once, not only at the next block write.
+TEST(TelegramLog, FlushThatCannotReopenTheFileSetsLogerr) {
+  ScratchDir dir;
+  const std::string name = dir.file("gone.lg4");
+  TestMonitor tm;
+  LogOpen(*tm, name, false);
+  StoreSamples(*tm, 5);
+  ASSERT_EQ(::unlink(name.c_str()), 0);
+  LogFlush(*tm);
+  EXPECT_TRUE(tm->AllgVar.logerr);
 }
 
 TEST(TelegramLog, ResetEmptiesLogRingAndReader) {

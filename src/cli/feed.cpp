@@ -15,6 +15,7 @@
 #include "config/monitor.h"
 #include "config/startup.h"
 #include "log/telegram_log.h"
+#include "model/typed_file.h"
 #include "platform/clock.h"
 #include "platform/message_sink.h"
 
@@ -108,7 +109,8 @@ int RunFeed(int argc, char** argv) {
 
   LogNew(*m, logName);
   if (m->AllgVar.logerr) {
-    std::fprintf(stderr, "qlxs-cli feed: %s: cannot create the telegram log\n", logName.c_str());
+    std::fprintf(stderr, "qlxs-cli feed: %s: cannot create the telegram log: %s\n", logName.c_str(),
+                 IoResultText(m->AllgVar.lastIoResult).c_str());
     return kExitFailure;
   }
 

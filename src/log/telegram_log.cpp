@@ -176,13 +176,14 @@ void LogCreate(Monitor& m, LogFile& x) {
   x.readFailures = 0;
   if (x.name.empty()) return;
   int io = x.file.Create(x.name, 1);
-  m.AllgVar.lastIoResult = io;
-  if (io != 0)
-    m.AllgVar.logerr = true;
-  else
+  if (io == 0) {
     WriteHeader(m, x, kLogHeaderSize);
-  m.AllgVar.lastIoResult = x.file.Close();
-  m.AllgVar.lastIoResult = x.file.OpenReadWrite(x.name, 1);
+    io = x.file.Close();
+    if (io == 0) io = x.file.OpenReadWrite(x.name, 1);
+  }
+  // The first failure is kept, so a caller can say why the log is missing.
+  m.AllgVar.lastIoResult = io;
+  if (io != 0) m.AllgVar.logerr = true;
 }
 
 void LogOpen(Monitor& m, const std::string& name, bool checkAge) {
@@ -308,7 +309,9 @@ void LogWriteBack(Monitor& m, LogFile& x) {
 void LogFlush(Monitor& m) {
   if (!m.AllgVar.logsave && !m.AllgVar.logopt) return;
   LogWriteBack(m, m.log);
-  if (!m.log.name.empty()) m.AllgVar.lastIoResult = m.log.file.OpenReadWrite(m.log.name, 1);
+  if (m.log.name.empty()) return;
+  m.AllgVar.lastIoResult = m.log.file.OpenReadWrite(m.log.name, 1);
+  if (m.AllgVar.lastIoResult != 0) m.AllgVar.logerr = true;  // later telegrams could not be written
 }
 
 void LogClose(Monitor& m) {
