@@ -50,6 +50,7 @@ TickResult TimerTick(Monitor& m, const std::function<void()>& windowWork) {
     PortTick(m, port);
     PollModemTrigger(m, port);
   }
+  LogCheckpointIfDue(m, m.log, m.clock.Tick());
   if (windowWork) windowWork();
   ++v.Tick;
   if (v.Tick % 32 == 5 && m.PrgPar.online && v.logerr) {

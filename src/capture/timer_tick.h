@@ -30,7 +30,8 @@ struct TickResult {
 ///    started under the automatic name (with the new day of the month);
 /// 2. online, every 256 ticks: `SyncClock`;
 /// 3. for the first port, then the second: `PortTick` and, while the port is
-///    open, the check of its modem-status trigger;
+///    open, the check of its modem-status trigger; then the log's checkpoint
+///    when one is due (`LogCheckpointIfDue`);
 /// then `windowWork` (when set: the window's counters, view output and
 /// deferred start); then
 /// 4. `AllgVar.Tick` advances;

@@ -16,6 +16,7 @@ std::string BuiltInText(int number, const std::string& path) {
     case kMsgLogInvalid: return "The file " + path + " is not a valid telegram log.";
     case kMsgLogWriteFailed: return "Writing the log file " + path + " failed.";
     case kMsgLogReadFailed: return "Reading the log file " + path + " failed.";
+    case kMsgLogLocked: return "The log file " + path + " is being written by another program.";
     default: return "Log file " + path + ".";
   }
 }

@@ -15,6 +15,15 @@ inline constexpr int kMsgLogInvalid = 1201;
 inline constexpr int kMsgLogWriteFailed = 1202;
 /// A block or block header of the log could not be read.
 inline constexpr int kMsgLogReadFailed = 1203;
+/// A log was found with more telegrams in its blocks than its header
+/// named (left by a process that died); "%s" the file, "%d" how many.
+inline constexpr int kMsgLogRecovered = 1700;
+/// The log is being written by another process; "%s" the file.
+inline constexpr int kMsgLogLocked = 1701;
+/// The English wording of message 1700, while no language texts are loaded.
+inline constexpr char kLogRecoveredText[] =
+    "The telegram log %s was not closed properly. %d telegrams stored after its last save were recovered from its "
+    "blocks.";
 
 /// The text of message `number` for the log file `path`: the language text
 /// (its "%s" is the file name), or an English text while no language texts

@@ -34,6 +34,36 @@ void DropOldestBlock(Monitor& m, LogFile& x, bool live) {
   s.erstdt = k.letztdt;
 }
 
+// Writes the full write block, then a ring state in the header that ends
+// with it: the new telegram that fills the next block is not on disk yet,
+// so the header names the block just written as the newest and its last
+// telegram as the last. Opening the log after a crash finds the next
+// block's records from there.
+void CompleteBlock(Monitor& m, LogFile& x) {
+  const LogBlock& b = x.block;
+  if (x.file.Write(BlockFileOffset(x.stand.aktbl), kLogBlockSize, b.bytes) != 0) {
+    m.AllgVar.logerr = true;
+    return;
+  }
+  const T_BlockKopf k = BlockKopfOf(b);
+  T_LogStand s = x.stand;
+  s.letztnr = k.letztnr;
+  s.letztdt = k.letztdt;
+  s.belbl = (s.aktbl - s.erstbl + s.anzbl) % s.anzbl + 1;
+  if (x.file.Write(kLogKopfSize, kLogStandSize, &s) != 0) m.AllgVar.logerr = true;
+}
+
+// Notes that x holds a telegram the file does not have yet, and takes the
+// checkpoint when x takes its own and one is due.
+void NoteUnsaved(Monitor& m, LogFile& x) {
+  if (!x.unsaved) {
+    x.unsaved = true;
+    x.unsavedSince = LogNowMs(m, x);
+  } else if (x.autoCheckpoint) {
+    LogCheckpointIfDue(m, x, LogNowMs(m, x));
+  }
+}
+
 // Appends a record of n bytes to x's write block (n even, 28 .. 1548).
 void Place(Monitor& m, LogFile& x, T_Telegramm& t, int n, bool live) {
   LogBlock& b = x.block;
@@ -41,8 +71,7 @@ void Place(Monitor& m, LogFile& x, T_Telegramm& t, int n, bool live) {
   int32_t p = b.last + RecordLga(b, b.last);
   if (p + n > kRecordAreaEnd) {
     FinishBlockKopf(b);
-    if (!x.name.empty() && x.file.Write(BlockFileOffset(s.aktbl), kLogBlockSize, b.bytes) != 0)
-      m.AllgVar.logerr = true;
+    if (!x.name.empty()) CompleteBlock(m, x);
     s.aktbl = (s.aktbl + 1) % s.anzbl;
     if (s.aktbl == s.erstbl) DropOldestBlock(m, x, live);
     ClearBlock(b);
@@ -86,6 +115,7 @@ void StoreTelegram(Monitor& m, T_Telegramm& t) {
   s.letztdt = t.dt;
   const int n = RecordSize(t);
   Place(m, m.log, t, n, true);
+  NoteUnsaved(m, m.log);
   if (ViewAdmits(m, t)) RingPut(m.log.ring, t, n);
   if (m.onStored) m.onStored(t);
 }
@@ -95,6 +125,7 @@ void StoreInto(Monitor& m, LogFile& x, T_Telegramm& t) {
   t.nr = x.stand.letztnr;
   x.stand.letztdt = t.dt;
   Place(m, x, t, RecordSize(t), false);
+  NoteUnsaved(m, x);
 }
 
 }  // namespace qlxs

@@ -8,10 +8,13 @@
 
 #include "config/automatic_log_name.h"
 #include "config/general_parameters.h"
+#include "config/language_texts.h"
 #include "config/monitor.h"
+#include "config/text_format.h"
 #include "log/log_messages.h"
 #include "log/log_reader.h"
 #include "platform/clock.h"
+#include "platform/message_sink.h"
 
 namespace qlxs {
 
@@ -34,6 +37,7 @@ std::string LogCheckText(LogCheck c, int io) {
     case LogCheck::WrongMagic: return "wrong magic number";
     case LogCheck::WrongLength: return "wrong header length";
     case LogCheck::BadRingState: return "the ring state in the header is out of range";
+    case LogCheck::Locked: return "another program is writing it";
   }
   return "unknown";
 }
@@ -50,16 +54,16 @@ static_assert(sizeof(HeaderImage) == kLogHeaderSize);
 // Opens x's file by name (for writing or for reading only) and checks its
 // header. On `Valid` the file stays open and `h` holds the header.
 LogCheck OpenAndCheck(Monitor& m, LogFile& x, bool forWriting, HeaderImage& h, int& io) {
-  io = 0;
-  struct stat st;
-  if (::stat(x.name.c_str(), &st) != 0) {
-    io = errno;
-    return errno == ENOENT ? LogCheck::Missing : LogCheck::CannotOpen;
-  }
-  if (!S_ISREG(st.st_mode)) return LogCheck::NotRegular;
-  io = forWriting ? x.file.OpenReadWrite(x.name, 1) : x.file.OpenRead(x.name, 1);
+  io = forWriting ? x.file.OpenReadWrite(x.name, 1, true) : x.file.OpenRead(x.name, 1);
   m.AllgVar.lastIoResult = io;
-  if (io != 0) return LogCheck::CannotOpen;
+  switch (io) {
+    case 0: break;
+    case ENOENT: return LogCheck::Missing;
+    case EISDIR:
+    case kIoNotRegular: return LogCheck::NotRegular;
+    case kIoLocked: return LogCheck::Locked;
+    default: return LogCheck::CannotOpen;
+  }
 
   LogCheck c = LogCheck::Valid;
   io = x.file.Read(0, kLogKopfSize, &h.kopf);
@@ -110,10 +114,122 @@ void RestoreSettings(Monitor& m, const T_LogKopf& k) {
 // Reads block `aktbl` into the write block and stands on its last record.
 void LoadWriteBlock(Monitor& m, LogFile& x) { LogReadBlock(m, x, x.file, x.stand.aktbl, x.block); }
 
-void TakeOver(Monitor& m, LogFile& x, const HeaderImage& h) {
-  x.stand = h.stand;
-  RestoreSettings(m, h.kopf);
+int32_t RecordNr(const LogBlock& b, int32_t pos) {
+  int32_t nr;
+  std::memcpy(&nr, b.bytes + pos + offsetof(T_Telegramm, nr), sizeof nr);
+  return nr;
+}
+
+double RecordDt(const LogBlock& b, int32_t pos) {
+  double dt;
+  std::memcpy(&dt, b.bytes + pos + offsetof(T_Telegramm, dt), sizeof dt);
+  return dt;
+}
+
+int32_t After(int32_t nr) { return static_cast<int32_t>(static_cast<uint32_t>(nr) + 1u); }
+
+// True when telegram number a comes after b (numbers may wrap round).
+bool Newer(int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b)) > 0; }
+
+// Reads block i for the recovery walk, without messages: the well-formed
+// records that lie wholly in the file, cut after the first record whose
+// number does not follow `prevNr`. `whole` tells whether the block was
+// read whole and nothing had to be cut. False when it holds no record that
+// continues the numbering.
+bool ReadContinuation(LogFile& x, int32_t i, int32_t prevNr, LogBlock& b, bool& whole) {
+  int64_t got = 0;
+  const int io = x.file.Read(BlockFileOffset(i), kLogBlockSize, b.bytes, &got);
+  if (io != 0 && (io != kIoShortRead || got <= 0)) return false;
+  whole = AdoptBlock(b, io == 0 ? kLogBlockSize : static_cast<int32_t>(got)) && io == 0;
+  int32_t expect = After(prevNr);
+  int32_t last = 0;
+  for (int32_t pos = kFirstRecord; RecordLga(b, pos) != 0; pos += RecordLga(b, pos)) {
+    if (RecordNr(b, pos) != expect) break;
+    last = pos;
+    expect = After(expect);
+    if (pos == b.last) break;
+  }
+  if (last == 0) return false;
+  if (last != b.last) {
+    whole = false;
+    b.last = last;
+    const int32_t end = last + RecordLga(b, last);
+    std::memset(b.bytes + end, 0, kLogBlockSize - end);
+  }
+  return true;
+}
+
+// The ring state of a header is written only now and then; the blocks are
+// written before it. A process that died (or a version of this program that
+// wrote the header only when the log was closed) leaves blocks that hold
+// more than the header says. Follows them from the header's newest block:
+// every block whose records continue the numbering is taken over, the
+// first one that does not ends the walk. The write block must hold block
+// `aktbl`. Returns the number of telegrams found beyond the header.
+int32_t RecoverFromBlocks(Monitor& m, LogFile& x) {
+  T_LogStand& s = x.stand;
+  const int32_t before = s.letztnr;
+  LogBlock& w = x.block;
+  // The newest block itself may hold records written after the header.
+  if (RecordLga(w, w.last) != 0 && Newer(RecordNr(w, w.last), s.letztnr)) {
+    s.letztnr = RecordNr(w, w.last);
+    s.letztdt = RecordDt(w, w.last);
+  }
+  const bool erstblMoved = [&] {
+    if (s.letztnr == 0 || x.name.empty()) return false;
+    auto next = std::make_unique<LogBlock>();
+    const int32_t erstblBefore = s.erstbl;
+    bool whole = true;
+    // Each block at most once: the walk never comes back to where it began.
+    for (int32_t step = 1; step < s.anzbl && whole; ++step) {
+      const int32_t i = (s.aktbl + 1) % s.anzbl;
+      if (!ReadContinuation(x, i, s.letztnr, *next, whole)) break;
+      s.aktbl = i;
+      // The ring had come round: the block taken over was the oldest one.
+      if (i == s.erstbl) s.erstbl = (s.erstbl + 1) % s.anzbl;
+      std::memcpy(w.bytes, next->bytes, sizeof w.bytes);
+      w.last = next->last;
+      s.letztnr = RecordNr(w, w.last);
+      s.letztdt = RecordDt(w, w.last);
+    }
+    return s.erstbl != erstblBefore;
+  }();
+  if (s.letztnr == before) return 0;
+  // The oldest telegram is the first of the oldest block: after a wrap the
+  // old one is gone, and a header written before the first telegram names none.
+  if (erstblMoved || before == 0) {
+    if (s.erstbl == s.aktbl) {
+      s.erstnr = RecordNr(w, kFirstRecord);
+      s.erstdt = RecordDt(w, kFirstRecord);
+    } else {
+      uint8_t head[kFirstRecord + kTelegramHeaderSize];
+      if (x.file.Read(BlockFileOffset(s.erstbl), sizeof head, head) == 0) {
+        std::memcpy(&s.erstnr, head + kFirstRecord + offsetof(T_Telegramm, nr), sizeof s.erstnr);
+        std::memcpy(&s.erstdt, head + kFirstRecord + offsetof(T_Telegramm, dt), sizeof s.erstdt);
+      }
+    }
+  }
+  s.belbl = (s.aktbl - s.erstbl + s.anzbl) % s.anzbl + 1;
+  (void)m;
+  return static_cast<int32_t>(static_cast<uint32_t>(s.letztnr) - static_cast<uint32_t>(before));
+}
+
+// Writes the ring state (the second header part) of x as it stands.
+void WriteStand(Monitor& m, LogFile& x, const T_LogStand& s) {
+  if (x.file.Write(kLogKopfSize, kLogStandSize, &s) != 0) m.AllgVar.logerr = true;
+}
+
+// Takes the ring state of a valid header and the newest block, with what
+// the blocks hold beyond the header.
+void TakeRing(Monitor& m, LogFile& x, const T_LogStand& s) {
+  x.stand = s;
   LoadWriteBlock(m, x);
+  x.recovered = RecoverFromBlocks(m, x);
+}
+
+void TakeOver(Monitor& m, LogFile& x, const HeaderImage& h) {
+  TakeRing(m, x, h.stand);
+  RestoreSettings(m, h.kopf);
 }
 
 // The first header part, built from the current settings. The length words of the
@@ -156,11 +272,12 @@ int SetAside(const std::string& name, std::string& kept) {
 
 // The named file must not be touched: the log goes on in memory only, and
 // `logerr` tells the main window that nothing reaches the file.
-void KeepInMemory(Monitor& m, LogFile& x) {
+void KeepInMemory(Monitor& m, LogFile& x, int io) {
   x.name.clear();
-  m.AllgVar.lastIoResult = x.file.Close();
+  x.file.Close();
   LogCreate(m, x);
   m.AllgVar.logerr = true;
+  m.AllgVar.lastIoResult = io != 0 ? io : kIoNotOpen;
 }
 
 bool OldLog(Monitor& m, const T_LogStand& s) {
@@ -174,12 +291,15 @@ void LogCreate(Monitor& m, LogFile& x) {
   x.stand = EmptyLogStand(LogCapacityBlocks(m.AllgPar.maxlog));
   ClearBlock(x.block);
   x.readFailures = 0;
+  x.recovered = 0;
+  x.unsaved = false;
   if (x.name.empty()) return;
-  int io = x.file.Create(x.name, 1);
+  // The lock is taken before the file is emptied, so a log another process
+  // is writing is never truncated under it.
+  int io = x.file.Create(x.name, 1, true);
   if (io == 0) {
-    WriteHeader(m, x, kLogHeaderSize);
-    io = x.file.Close();
-    if (io == 0) io = x.file.OpenReadWrite(x.name, 1);
+    HeaderImage h{BuildKopf(m, kLogHeaderSize), x.stand};
+    io = x.file.Write(0, kLogHeaderSize, &h);
   }
   // The first failure is kept, so a caller can say why the log is missing.
   m.AllgVar.lastIoResult = io;
@@ -196,6 +316,7 @@ void LogOpen(Monitor& m, const std::string& name, bool checkAge) {
   HeaderImage h;
   int io = 0;
   LogCheck c = OpenAndCheck(m, log, true, h, io);
+  const bool writable = c == LogCheck::Valid;
   if (c == LogCheck::CannotOpen && (io == EACCES || io == EPERM || io == EROFS)) {
     // Not writable: what it holds decides, as for any other file.
     int ioRead = 0;
@@ -206,18 +327,33 @@ void LogOpen(Monitor& m, const std::string& name, bool checkAge) {
     }
   }
 
-  if (c == LogCheck::Valid && checkAge && OldLog(m, h.stand)) {
+  // The age is judged on what the blocks hold: a log whose header was
+  // never written after its first telegrams is not empty.
+  if (c == LogCheck::Valid) TakeRing(m, log, h.stand);
+  if (c == LogCheck::Valid && checkAge && OldLog(m, log.stand)) {
     m.AllgVar.lastIoResult = log.file.Close();
     LogCreate(m, log);
   } else if (c == LogCheck::Valid) {
     m.AllgVar.logsave = false;
-    TakeOver(m, log, h);
+    RestoreSettings(m, h.kopf);
+    if (log.recovered > 0) {
+      // The repaired ring state goes to the header at once: the blocks it
+      // names are on disk already.
+      if (writable) WriteStand(m, log, log.stand);
+      m.messages.Show(kMsgLogRecovered, MsgInformation,
+                      FormatText(Text(m.AllgVar, kMsgLogRecovered).empty() ? kLogRecoveredText
+                                                                            : Text(m.AllgVar, kMsgLogRecovered),
+                                 {name, log.recovered}));
+    }
   } else if (c == LogCheck::Missing || c == LogCheck::CannotOpen) {
     if (c == LogCheck::CannotOpen) ShowLogError(m, kMsgLogInvalid, name, LogCheckText(c, io));
     LogCreate(m, log);
   } else if (c == LogCheck::NotRegular) {
     ShowLogError(m, kMsgLogInvalid, name, LogCheckText(c, io) + "; it is left alone and the log is not written");
-    KeepInMemory(m, log);
+    KeepInMemory(m, log, kIoNotRegular);
+  } else if (c == LogCheck::Locked) {
+    ShowLogError(m, kMsgLogLocked, name, "it is left alone; this program keeps its telegrams in memory only");
+    KeepInMemory(m, log, kIoLocked);
   } else {
     std::string kept;
     const int rc = SetAside(name, kept);
@@ -229,7 +365,7 @@ void LogOpen(Monitor& m, const std::string& name, bool checkAge) {
       ShowLogError(m, kMsgLogInvalid, name,
                    LogCheckText(c, io) + "; it cannot be moved aside (" + IoResultText(rc) +
                        "), so it is left alone and the log is not written");
-      KeepInMemory(m, log);
+      KeepInMemory(m, log, rc);
     }
   }
   m.AllgVar.dtlog = name;
@@ -296,22 +432,80 @@ void LogNew(Monitor& m, const std::string& name) {
   LogCreate(m, m.log);
 }
 
-void LogWriteBack(Monitor& m, LogFile& x) {
-  if (x.name.empty()) return;
+uint32_t LogNowMs(Monitor& m, const LogFile& x) { return x.autoCheckpoint ? CoarseMonotonicMs() : m.clock.Tick(); }
+
+namespace {
+
+// Asks the background flush for x's file when the last one is `kSyncEveryMs`
+// ago (or always, with `now` set), and reports a flush that failed.
+void SyncIfDue(Monitor& m, LogFile& x, bool now) {
+  if (!x.file.IsOpen()) return;
+  const uint32_t t = LogNowMs(m, x);
+  if (!now && x.syncedOnce && t - x.lastSync < kSyncEveryMs) return;
+  if (!x.sync) x.sync = std::make_unique<BackgroundSync>();
+  if (now) x.sync->Drain();
+  if (x.sync->Request(x.file.fd())) {
+    x.lastSync = t;
+    x.syncedOnce = true;
+  }
+  if (x.sync->TakeError() != 0) m.AllgVar.logerr = true;
+}
+
+// Writes the write block and the header (both parts) with `belbl` brought up to date.
+void WriteBackState(Monitor& m, LogFile& x) {
   T_LogStand& s = x.stand;
   FinishBlockKopf(x.block);
   if (x.file.Write(BlockFileOffset(s.aktbl), kLogBlockSize, x.block.bytes) != 0) m.AllgVar.logerr = true;
   s.belbl = (s.aktbl - s.erstbl + s.anzbl) % s.anzbl + 1;
   WriteHeader(m, x, static_cast<int32_t>(BlockFileOffset(s.belbl)));
+  x.unsaved = false;
+}
+
+}  // namespace
+
+void LogCheckpoint(Monitor& m, LogFile& x) {
+  x.unsaved = false;
+  if (x.name.empty() || !x.file.IsOpen()) return;
+  T_LogStand& s = x.stand;
+  FinishBlockKopf(x.block);
+  if (x.file.Write(BlockFileOffset(s.aktbl), kLogBlockSize, x.block.bytes) != 0) {
+    // The header must not name records that did not reach the file.
+    m.AllgVar.logerr = true;
+    return;
+  }
+  s.belbl = (s.aktbl - s.erstbl + s.anzbl) % s.anzbl + 1;
+  WriteStand(m, x, s);
+  SyncIfDue(m, x, false);
+  // A log deleted or replaced while it is written would take everything
+  // after it into a file nobody can reach.
+  if (!x.file.StillNamed()) m.AllgVar.logerr = true;
+}
+
+void LogCheckpointIfDue(Monitor& m, LogFile& x, uint32_t nowMs) {
+  if (x.unsaved && nowMs - x.unsavedSince >= kCheckpointAfterMs) LogCheckpoint(m, x);
+}
+
+void LogWriteBack(Monitor& m, LogFile& x) {
+  if (x.name.empty()) return;
+  WriteBackState(m, x);
+  SyncIfDue(m, x, true);
   m.AllgVar.lastIoResult = x.file.Close();
 }
 
 void LogFlush(Monitor& m) {
   if (!m.AllgVar.logsave && !m.AllgVar.logopt) return;
-  LogWriteBack(m, m.log);
-  if (m.log.name.empty()) return;
-  m.AllgVar.lastIoResult = m.log.file.OpenReadWrite(m.log.name, 1);
-  if (m.AllgVar.lastIoResult != 0) m.AllgVar.logerr = true;  // later telegrams could not be written
+  LogFile& x = m.log;
+  if (x.name.empty()) return;
+  if (!x.file.IsOpen()) {
+    m.AllgVar.lastIoResult = x.file.OpenReadWrite(x.name, 1, true);
+    if (m.AllgVar.lastIoResult != 0) {
+      m.AllgVar.logerr = true;  // later telegrams could not be written
+      return;
+    }
+  }
+  WriteBackState(m, x);
+  SyncIfDue(m, x, true);
+  if (!x.file.StillNamed()) m.AllgVar.logerr = true;
 }
 
 void LogClose(Monitor& m) {

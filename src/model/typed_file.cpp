@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,32 +26,59 @@ TypedFile& TypedFile::operator=(TypedFile&& other) noexcept {
 
 TypedFile::~TypedFile() { Close(); }
 
-int TypedFile::OpenWith(const std::string& path, int recordSize, int flags) {
+int TypedFile::OpenWith(const std::string& path, int recordSize, int flags, bool lock, bool truncate) {
   Close();
   recordSize_ = recordSize > 0 ? recordSize : 1;
   path_ = path;
   int fd;
   do {
-    fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
+    fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
   } while (fd < 0 && errno == EINTR);
-  if (fd < 0) return errno;
+  if (fd < 0) return errno == EISDIR ? EISDIR : errno;
+  int rc = 0;
   struct stat st;
-  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+  if (::fstat(fd, &st) != 0)
+    rc = errno;
+  else if (S_ISDIR(st.st_mode))
+    rc = EISDIR;
+  else if (!S_ISREG(st.st_mode))
+    rc = kIoNotRegular;
+  else if (lock && ::flock(fd, LOCK_EX | LOCK_NB) != 0)
+    rc = errno == EWOULDBLOCK ? kIoLocked : errno;
+  else if (truncate && ::ftruncate(fd, 0) != 0)
+    rc = errno;
+  // Regular files never block; the flag only kept the open itself from waiting.
+  if (rc == 0 && ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) rc = errno;
+  if (rc != 0) {
     ::close(fd);
-    return EISDIR;
+    return rc;
   }
   fd_ = fd;
   return 0;
 }
 
-int TypedFile::OpenRead(const std::string& path, int recordSize) { return OpenWith(path, recordSize, O_RDONLY); }
-
-int TypedFile::OpenReadWrite(const std::string& path, int recordSize) {
-  return OpenWith(path, recordSize, O_RDWR);
+int TypedFile::OpenRead(const std::string& path, int recordSize) {
+  return OpenWith(path, recordSize, O_RDONLY, false, false);
 }
 
-int TypedFile::Create(const std::string& path, int recordSize) {
-  return OpenWith(path, recordSize, O_RDWR | O_CREAT | O_TRUNC);
+int TypedFile::OpenReadWrite(const std::string& path, int recordSize, bool lock) {
+  return OpenWith(path, recordSize, O_RDWR, lock, false);
+}
+
+int TypedFile::Create(const std::string& path, int recordSize, bool lock) {
+  return OpenWith(path, recordSize, O_RDWR | O_CREAT, lock, true);
+}
+
+bool TypedFile::StillNamed() const {
+  if (fd_ < 0) return false;
+  struct stat open, named;
+  return ::fstat(fd_, &open) == 0 && open.st_nlink > 0 && ::stat(path_.c_str(), &named) == 0 &&
+         open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+}
+
+int TypedFile::SyncData() {
+  if (fd_ < 0) return kIoNotOpen;
+  return ::fdatasync(fd_) == 0 ? 0 : errno;
 }
 
 int TypedFile::Close() {
@@ -115,6 +143,8 @@ std::string IoResultText(int code) {
     case kIoShortRead: return "the file ends early";
     case kIoShortWrite: return "not all data could be written";
     case kIoNotOpen: return "the file is not open";
+    case kIoNotRegular: return "not a regular file";
+    case kIoLocked: return "another program is writing it";
     default: return std::strerror(code);
   }
 }

@@ -7,12 +7,20 @@
 
 namespace qlxs {
 
-uint32_t SystemClock::Tick() {
+namespace {
+
+uint32_t MonotonicMs(clockid_t id) {
   timespec ts;
-  clock_gettime(CLOCK_MONOTONIC, &ts);
+  clock_gettime(id, &ts);
   const uint64_t ms = static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
   return static_cast<uint32_t>(ms);
 }
+
+}  // namespace
+
+uint32_t CoarseMonotonicMs() { return MonotonicMs(CLOCK_MONOTONIC_COARSE); }
+
+uint32_t SystemClock::Tick() { return MonotonicMs(CLOCK_MONOTONIC); }
 
 double SystemClock::LocalNow() {
   timespec ts;

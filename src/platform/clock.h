@@ -18,6 +18,11 @@ class Clock {
   virtual void Sleep(uint32_t ms) = 0;
 };
 
+/// Milliseconds of the coarse monotonic clock (CLOCK_MONOTONIC_COARSE),
+/// truncated to 32 bits: cheap enough to read for every stored telegram,
+/// exact to a few milliseconds.
+uint32_t CoarseMonotonicMs();
+
 /// The real clocks: CLOCK_MONOTONIC and the local time of the system.
 class SystemClock final : public Clock {
  public:

@@ -114,6 +114,9 @@ LogCopyResult LogCopyTo(Monitor& m, const std::string& target) {
     return CopyFailed(m, source, errno, "Cannot read the telegram log");
   }
 
+  if (!S_ISREG(ss.st_mode))
+    return CopyFailed(m, source, kIoNotRegular, "Cannot read the telegram log");
+
   const std::string dest = WriteTarget(target);
   struct stat ds;
   const bool exists = ::stat(dest.c_str(), &ds) == 0;
@@ -122,8 +125,11 @@ LogCopyResult LogCopyTo(Monitor& m, const std::string& target) {
     return CopyFailed(m, target, S_ISDIR(ds.st_mode) ? EISDIR : EEXIST, "Cannot save the telegram log as",
                       "it exists and is not a regular file");
 
-  Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+  // Never waits on a pipe or device put in the log's place since the check above.
+  Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (in.get() < 0) return CopyFailed(m, source, errno, "Cannot read the telegram log");
+  if (::fstat(in.get(), &ss) != 0 || !S_ISREG(ss.st_mode))
+    return CopyFailed(m, source, kIoNotRegular, "Cannot read the telegram log");
 
   // The copy goes to a new file beside the target and replaces the target
   // only when it is complete. A replaced target keeps its permissions; a new
@@ -153,8 +159,16 @@ LogCopyResult LogCopyTo(Monitor& m, const std::string& target) {
 }
 
 LogCopyResult SaveLogAs(Monitor& m, const std::string& target) {
-  // A log without a file lives in memory only: closing and reopening it would lose it.
-  if (m.AllgVar.dtlog.empty()) return {LogCopyOutcome::NoSource, 0, {}};
+  // A log without a file lives in memory only (its name is not a regular
+  // file, or another program writes it): there is no file to copy, and
+  // closing and reopening it would lose what it holds.
+  if (m.log.name.empty()) {
+    if (!m.AllgVar.dtlog.empty())
+      m.messages.Show(0, MsgError,
+                      "Cannot save the telegram log as " + target + ": the current log " + m.AllgVar.dtlog +
+                          " has no file (it is kept in memory only), so there is nothing to copy");
+    return {LogCopyOutcome::NoSource, 0, {}};
+  }
   LogClose(m);
   const LogCopyResult r = LogCopyTo(m, target);
   LogOpen(m, m.AllgVar.dtlog, false);

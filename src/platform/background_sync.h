@@ -1,0 +1,48 @@
+#pragma once
+/// Flushes files to the storage device on a thread of its own, so that a
+/// slow `fdatasync` (hundreds of milliseconds on a busy SD card or USB
+/// stick) never stalls the capture loop, whose reception time-outs are
+/// shorter than that.
+///
+/// The worker touches no state of the caller: it is handed a descriptor of
+/// its own on the same file, flushes it and closes it. The caller may close
+/// or reopen (and lock) its own descriptor at any time.
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace qlxs {
+
+class BackgroundSync {
+ public:
+  BackgroundSync() = default;
+  BackgroundSync(const BackgroundSync&) = delete;
+  BackgroundSync& operator=(const BackgroundSync&) = delete;
+  /// Waits for a flush that is under way, then ends the worker.
+  ~BackgroundSync();
+
+  /// Asks for `fd`'s data to be flushed. Returns at once. When a flush is
+  /// still under way the request is dropped (the next one covers the same
+  /// data) and the result is false; true when the request was taken.
+  bool Request(int fd);
+
+  /// Waits until no flush is under way (for tests and orderly shutdown).
+  void Drain();
+
+  /// The errno of the last flush that failed since the last call, or 0.
+  int TakeError();
+
+ private:
+  void Run();
+
+  std::mutex mu_;
+  std::condition_variable cv_;
+  std::thread worker_;
+  int pending_ = -1;   // duplicate descriptor waiting for the worker
+  bool busy_ = false;  // a flush is waiting or under way
+  bool stop_ = false;
+  int error_ = 0;
+};
+
+}  // namespace qlxs
