@@ -48,8 +48,7 @@ constexpr char kHelp[] =
     "\n"
     "Options:\n"
     "  --chunk N   block size in octets, 1 to 1519 (default 1519)\n"
-    "  --size MB   maximum size of LOG in MB, 1 to 2000 (default 100, the maximum\n"
-    "              log size of the settings)\n"
+    "  --size MB   maximum size of LOG in MB, 1 to 2000 (default 100)\n"
     "  --force     replace LOG when it exists already (otherwise feed refuses,\n"
     "              so that no captured log is lost by accident)\n"
     "\n"
@@ -114,7 +113,7 @@ int RunFeed(int argc, char** argv) {
   }
   std::vector<std::string> names;
   long chunk = 1519;
-  long size = 0;  // 0: the maximum log size of the settings
+  long size = 0;  // 0: the monitor's maximum log size
   bool force = false;
   for (int i = 0; i < argc; ++i) {
     const std::string a = argv[i];

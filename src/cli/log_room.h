@@ -46,6 +46,28 @@ struct StoreTally {
   }
 };
 
+/// Watches the ring of a log being written for blocks it overwrites: each
+/// time its oldest block moves on, one block of the oldest telegrams is gone.
+struct OverwriteWatch {
+  int32_t erstbl = 0;        ///< oldest block when last looked at
+  int64_t overwritten = 0;   ///< blocks overwritten since the watch began
+  int64_t nextReport = 1;    ///< overwritten blocks at which the next report is due
+
+  explicit OverwriteWatch(const T_LogStand& s) : erstbl(s.erstbl) {}
+
+  /// Brings the count up to date with ring state `s`. True when a report is
+  /// due: at the first overwritten block, then each time a further ring's
+  /// worth (`anzbl` blocks) has been overwritten.
+  bool Update(const T_LogStand& s) {
+    if (s.erstbl == erstbl || s.anzbl <= 0) return false;
+    overwritten += ((s.erstbl - erstbl) % s.anzbl + s.anzbl) % s.anzbl;
+    erstbl = s.erstbl;
+    if (overwritten < nextReport) return false;
+    while (nextReport <= overwritten) nextReport += s.anzbl;
+    return true;
+  }
+};
+
 /// For a new log whose numbers started at 1, with ring state `s` after the
 /// last telegram was stored and `tally` of everything stored: when the ring
 /// overwrote its oldest telegrams, writes a warning on standard error
