@@ -258,7 +258,8 @@ TEST(FeedCommand, SaysWhenTheInputDoesNotFitAndWhatTheRingOverwrote) {
   const std::string f1 = dir.write("line1.bin", SimulatedLine(14000, 0));
   const std::string f2 = dir.write("line2.bin", SimulatedLine(14000, 1));
   ASSERT_GT(test::ReadFile(f1).size() + test::ReadFile(f2).size(), 1100000u) << "more than a ring of 1 MB holds";
-  const std::regex summary(R"((\d+) telegrams stored in \S+; the ring overwrote the oldest (\d+), \S+ keeps the newest (\d+)\n)");
+  const std::regex summary(
+      R"((\d+) telegrams stored in \S+; the ring overwrote the oldest (\d+), \S+ keeps the newest (\d+)\n)");
   const std::regex advice(R"(Use --size (\d+) to keep them all)");
 
   struct Case {

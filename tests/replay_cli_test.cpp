@@ -168,7 +168,9 @@ TEST(ReplayCommand, SizeOfTheNewLogAndWhatItsRingOverwrote) {
   const LogState in = ReadLogState(big);
   ASSERT_TRUE(in.valid);
   ASSERT_GT(in.stand.aktbl + 1, LogCapacityBlocks(1)) << "more than a ring of 1 MB holds";
-  const std::regex summary(R"((\d+) telegrams stored in \S+ from \d+ frames of \S+; the ring overwrote the oldest (\d+), \S+ keeps the newest (\d+)\n)");
+  const std::regex summary(
+      R"((\d+) telegrams stored in \S+ from \d+ frames of \S+; )"
+      R"(the ring overwrote the oldest (\d+), \S+ keeps the newest (\d+)\n)");
 
   struct Case {
     std::string in;

@@ -176,13 +176,13 @@ int RunFeed(int argc, char** argv) {
 
   if (size == 0) size = m->AllgPar.maxlog;
   m->AllgPar.maxlog = static_cast<int32_t>(size);
-  WarnWhenInputMayNotFit(logName, inputs, LogCapacityBlocks(m->AllgPar.maxlog), size);
   LogNew(*m, logName);
   if (m->AllgVar.logerr) {
     std::fprintf(stderr, "qlxs-cli feed: %s: cannot create the telegram log: %s\n", logName.c_str(),
                  IoResultText(m->AllgVar.lastIoResult).c_str());
     return kExitFailure;
   }
+  WarnWhenInputMayNotFit(logName, inputs, m->log.stand.anzbl, size);
 
   StoreTally tally;
   m->onStored = [&tally](const T_Telegramm& t) { tally.Add(t); };
@@ -216,9 +216,11 @@ int RunFeed(int argc, char** argv) {
   const std::string overwritten = ReportOverwrite("feed", logName, m->log.stand, tally);
   LogClose(*m);
   const int stop = StopSignal();
-  if (stop != 0)
+  if (stop != 0) {
+    const bool allRead = inputs[0].done && inputs[1].done;
     std::fprintf(stderr, "qlxs-cli feed: stopped by %s%s; %d telegrams stored in %s\n", StopSignalName(stop),
-                 inputs[0].done && inputs[1].done ? "" : " before the end of the input", tally.telegrams, logName.c_str());
+                 allRead ? "" : " before the end of the input", tally.telegrams, logName.c_str());
+  }
   if (readError) {
     std::fprintf(stderr, "qlxs-cli feed: %s: read error: %s (the octets read before it are stored in %s)\n",
                  readErrorPath.c_str(), std::strerror(readError), logName.c_str());

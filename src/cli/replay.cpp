@@ -31,7 +31,8 @@ constexpr char kHelp[] =
     "in a new telegram log LOG with the time stamps stored in IN. The APDUs and\n"
     "pieces stored in IN are not copied; they come again from their frames.\n"
     "LOG gets the settings stored in IN (the parameters of both ports, such as the\n"
-    "IEC 104 TCP port, and the general parameters, such as the maximum log size).\n"
+    "IEC 104 TCP port, and the general parameters, such as the maximum log size,\n"
+    "unless --size gives another).\n"
     "IN is only read, never changed.\n"
     "\n"
     "LOG is a ring of fixed capacity: when it is full, each new block of telegrams\n"
@@ -161,8 +162,8 @@ int RunReplay(int argc, char** argv) {
     std::fprintf(stderr, "qlxs-cli replay: %s: writing the telegram log failed\n", logName.c_str());
     rc = kExitFailure;
   }
-  std::printf("%d telegrams stored in %s from %d frames of %s%s\n", tally.telegrams, logName.c_str(), r.frames, in.c_str(),
-              overwritten.c_str());
+  std::printf("%d telegrams stored in %s from %d frames of %s%s\n", tally.telegrams, logName.c_str(), r.frames,
+              in.c_str(), overwritten.c_str());
   return rc;
 }
 
