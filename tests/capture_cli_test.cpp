@@ -84,8 +84,10 @@ struct CaptureEnv {
 
 // A telegram log with the given port parameters in its header, as the
 // desktop program leaves it; capture continues it with these parameters.
-void MakeLog(const std::string& path, const std::string& text1, const std::string& text2, uint32_t toempf = 250) {
+void MakeLog(const std::string& path, const std::string& text1, const std::string& text2, uint32_t toempf = 250,
+             int32_t maxlog = 100) {
   test::TestMonitor tm;
+  tm->AllgPar.maxlog = maxlog;
   tm->ports[0].bp.logtxt.assign(text1);
   tm->ports[1].bp.logtxt.assign(text2);
   for (T_ComVar& port : tm->ports) port.bp.toempf = toempf;
@@ -299,6 +301,63 @@ TEST(CaptureCli, FailingLogWritesEndTheCaptureWithAMessage) {
   for (int i = 0; i < 400; ++i) ASSERT_TRUE(pty.Write(line));
   EXPECT_EQ(child->Wait(5000), 1);
   EXPECT_NE(child->err().find("Writing the log file failed"), std::string::npos) << child->err();
+}
+
+// A log whose ring is full: capture says so once when it starts to
+// overwrite the oldest telegrams, and once more each time the ring has gone
+// round again, not once per overwritten block.
+TEST(CaptureCli, SaysWhenTheRingOfTheLogStartsOverwritingAndEachRoundAfter) {
+  CaptureEnv env;
+  PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  const std::string log = env.File("small.lg4");
+  MakeLog(log, "", "", 250, 1);  // a ring of 32 blocks
+  auto child = env.Start({"capture", "--log", log, "--device1", pty.slave()});
+  ASSERT_TRUE(child->WaitOutput([](const std::string& o) { return CountStat(o, StatPortOpened) == 1; }, 5000))
+      << child->err();
+
+  // Units of 1500 octets without a flag or a line end: the receiver closes
+  // each at its length limit, and 21 of them fill a block. 1600 fill 77
+  // blocks: the ring overwrites its oldest block from the 33rd on and has
+  // gone round once more at the 65th.
+  const std::string unit(1500, 'A');
+  const size_t units = 1600;
+  // Written from a thread, since capture prints each telegram and this
+  // thread reads that output meanwhile.
+  bool written = true;
+  std::thread writer([&] {
+    for (size_t i = 0; i < units && written; ++i) written = pty.Write(unit);
+  });
+  size_t scanned = 0, lines = 0;
+  const bool all = child->WaitOutput(
+      [&](const std::string& o) {
+        for (; scanned < o.size(); ++scanned) lines += o[scanned] == '\n';
+        return lines >= units + 2;  // the header line and the port-opened telegram
+      },
+      60000);
+  writer.join();
+  ASSERT_TRUE(written);
+  ASSERT_TRUE(all) << lines << " lines\n" << child->err();
+  child->Signal(SIGTERM);
+  ASSERT_EQ(child->Wait(5000), 0) << child->err();
+
+  std::vector<std::string> reports;
+  std::istringstream err(child->err());
+  for (std::string line; std::getline(err, line);)
+    if (line.find("qlxs-cli capture: " + log + ": the ring of 1 MB") == 0) reports.push_back(line);
+  ASSERT_EQ(reports.size(), 2u) << child->err();
+  EXPECT_NE(reports[0].find("is full; the oldest telegrams are being overwritten (oldest now no. "), std::string::npos)
+      << reports[0];
+  EXPECT_NE(reports[1].find("has gone round 1 more time(s)"), std::string::npos) << reports[1];
+  // The numbers named are those of the oldest telegram then: the ring moves on.
+  const auto oldest = [](const std::string& r) { return std::stoi(r.substr(r.rfind("no. ") + 4)); };
+  EXPECT_GT(oldest(reports[0]), 1);
+  EXPECT_GT(oldest(reports[1]), oldest(reports[0]));
+  test::TestMonitor tm;
+  ASSERT_EQ(LogOpenForReading(*tm, log), LogCheck::Valid);
+  EXPECT_GT(tm->log.stand.erstnr, oldest(reports[1]));
+  EXPECT_EQ(tm->log.stand.anzbl, LogCapacityBlocks(1));
+  tm->log.file.Close();
 }
 
 TEST(CaptureCli, StopsByItselfAfterTheDuration) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -108,6 +109,8 @@ TEST(ReplayCommand, UsageAndFileErrors) {
       {{"replay"}, 2, "expected IN and LOG", false},
       {{"replay", in}, 2, "expected IN and LOG", false},
       {{"replay", "--bogus", in, fresh}, 2, "unknown option --bogus", false},
+      {{"replay", in, fresh, "--size", "0"}, 2, "--size takes a number of MB from 1 to 2000", false},
+      {{"replay", in, fresh, "--size", "2001"}, 2, "--size takes", false},
       {{"replay", in, in, "--force"}, 2, "same file", false},
       {{"replay", in, dir.path() + "/./fed.lg4", "--force"}, 2, "same file", false},
       {{"replay", notLog, fresh}, 1, notLog + ": not a telegram log file", false},
@@ -135,6 +138,79 @@ TEST(ReplayCommand, UsageAndFileErrors) {
   const CliResult listing = RunCli(dir, {"records", fresh});
   EXPECT_EQ(listing.exit, 0);
   EXPECT_GT(test::ParseRecordsListing(listing.out).size(), 100u);
+}
+
+struct LogState {
+  bool valid = false;
+  T_LogStand stand{};
+  int32_t maxlog = 0;
+};
+
+LogState ReadLogState(const std::string& path) {
+  test::TestMonitor tm;
+  LogState s;
+  s.valid = LogOpenForReading(*tm, path) == LogCheck::Valid;
+  s.stand = tm->log.stand;
+  s.maxlog = tm->AllgPar.maxlog;
+  tm->log.file.Close();
+  return s;
+}
+
+// The new log's size comes from --size or else from IN's header. A log that
+// uses more blocks than the new one holds is warned about before the
+// replay, and the summary says how many of the oldest telegrams the ring
+// overwrote, as the new log file shows.
+TEST(ReplayCommand, SizeOfTheNewLogAndWhatItsRingOverwrote) {
+  ScratchDir dir;
+  const std::string line1 = dir.file("line1"), line2 = dir.file("line2"), big = dir.file("big.lg4");
+  ASSERT_EQ(RunCli(dir, {"simulate", "--seed", "4", "--apdus", "12000", "--out1", line1, "--out2", line2}).exit, 0);
+  ASSERT_EQ(RunCli(dir, {"feed", big, line1, line2}).exit, 0);
+  const LogState in = ReadLogState(big);
+  ASSERT_TRUE(in.valid);
+  ASSERT_GT(in.stand.aktbl + 1, LogCapacityBlocks(1)) << "more than a ring of 1 MB holds";
+  const std::regex summary(
+      R"((\d+) telegrams stored in \S+ from \d+ frames of \S+; )"
+      R"(the ring overwrote the oldest (\d+), \S+ keeps the newest (\d+)\n)");
+
+  struct Case {
+    std::string in;
+    std::vector<std::string> size;
+    int32_t maxlog;        // stored in the new log
+    std::string warns;     // "" for no warning
+  };
+  const std::string small = dir.file("small.lg4");
+  const Case cases[] = {
+      {big, {"--size", "1"}, 1, big + " will not fit into " + small + ": it uses " +
+                                    std::to_string(in.stand.aktbl + 1) + " blocks"},
+      {small, {}, 1, ""},  // IN's size; the telegrams of a full ring of that size fit again
+      {big, {}, 100, ""},
+  };
+  for (const Case& c : cases) {
+    const std::string out = dir.file("out.lg4");
+    std::vector<std::string> args = {"replay", c.in, c.size.empty() ? out : small, "--force"};
+    args.insert(args.end(), c.size.begin(), c.size.end());
+    SCOPED_TRACE(args[1] + " " + args[2]);
+    const CliResult r = RunCli(dir, args);
+    ASSERT_EQ(r.exit, 0) << r.err;
+    const LogState state = ReadLogState(args[2]);
+    ASSERT_TRUE(state.valid);
+    EXPECT_EQ(state.maxlog, c.maxlog);
+    EXPECT_EQ(state.stand.anzbl, LogCapacityBlocks(c.maxlog));
+    if (c.warns.empty()) {
+      EXPECT_EQ(r.err, "");
+      EXPECT_EQ(state.stand.erstnr, 1);
+      EXPECT_EQ(r.out.find("overwrote"), std::string::npos) << r.out;
+    } else {
+      EXPECT_NE(r.err.find(c.warns), std::string::npos) << r.err;
+      EXPECT_NE(r.err.find("telegrams were overwritten"), std::string::npos) << r.err;
+      std::smatch m;
+      ASSERT_TRUE(std::regex_match(r.out, m, summary)) << r.out;
+      EXPECT_EQ(std::stoi(m[1]), state.stand.letztnr);
+      EXPECT_EQ(std::stoi(m[2]), state.stand.erstnr - 1);
+      EXPECT_EQ(std::stoi(m[3]), state.stand.letztnr - state.stand.erstnr + 1);
+      EXPECT_GT(state.stand.erstnr, 1);
+    }
+  }
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "capture/timer_tick.h"
 #include "cli/cli_support.h"
 #include "cli/commands.h"
+#include "cli/log_room.h"
 #include "cli/record_line.h"
 #include "config/language_texts.h"
 #include "config/monitor.h"
@@ -55,6 +56,11 @@ constexpr char kHelp[] =
     "below override. A file that is not a telegram log is kept as LOG.bad. LOG\n"
     "stays the log for the whole capture: the daily log option of the desktop\n"
     "program does not apply here, and its settings are not changed.\n"
+    "\n"
+    "LOG is a ring of fixed capacity: the maximum log size stored in an existing\n"
+    "LOG, or 100 MB for a new one. When it is full, each new block of telegrams\n"
+    "overwrites the oldest one. Capture says so on standard error when this\n"
+    "starts, and again each time the ring has gone round once more.\n"
     "\n"
     "Options:\n"
     "  --log LOG           the telegram log file (required)\n"
@@ -361,6 +367,22 @@ int CaptureUntilStopped(Monitor& m, Clock& clock, int sigFd, double duration, Ou
   }
 }
 
+// Says on stderr that the ring of the log has come round and overwrites its
+// oldest telegrams: once when it starts, then once per further round.
+void ReportRingFull(const std::string& log, const T_LogStand& s, const OverwriteWatch& w) {
+  const std::string ring = "the ring of " + std::to_string(int64_t{s.anzbl} * kLogBlockSize / 1024000) + " MB";
+  const int64_t rounds = (w.overwritten - 1) / s.anzbl;
+  if (rounds == 0)
+    std::fprintf(stderr,
+                 "qlxs-cli capture: %s: %s is full; the oldest telegrams are being overwritten (oldest now no. %d)\n",
+                 log.c_str(), ring.c_str(), s.erstnr);
+  else
+    std::fprintf(stderr,
+                 "qlxs-cli capture: %s: %s has gone round %lld more time(s); the oldest telegrams are being "
+                 "overwritten (oldest now no. %d)\n",
+                 log.c_str(), ring.c_str(), static_cast<long long>(rounds), s.erstnr);
+}
+
 }  // namespace
 
 int RunCapture(int argc, char** argv) {
@@ -413,7 +435,11 @@ int RunCapture(int argc, char** argv) {
 
   Output out;
   out.pending = kRecordHeaderLine;
-  m->onStored = [&](const T_Telegramm& t) { AppendRecordLine(out.pending, t, m->log.stand.erstnr); };
+  OverwriteWatch overwrites(m->log.stand);
+  m->onStored = [&](const T_Telegramm& t) {
+    AppendRecordLine(out.pending, t, m->log.stand.erstnr);
+    if (overwrites.Update(m->log.stand)) ReportRingFull(o.log, m->log.stand, overwrites);
+  };
 
   std::string what;
   for (const T_ComVar& port : m->ports)

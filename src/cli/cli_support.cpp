@@ -1,8 +1,12 @@
 #include "cli/cli_support.h"
 
-#include <cerrno>
-#include <cstdlib>
+#include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
 
 #include "config/language_texts.h"
 #include "config/monitor.h"
@@ -28,6 +32,67 @@ bool ParseNumber(const char* s, long lo, long hi, long& out) {
 bool FileHasContent(const std::string& path) {
   struct stat st;
   return ::stat(path.c_str(), &st) == 0 && st.st_size > 0;
+}
+
+namespace {
+
+volatile std::sig_atomic_t gStopSignal = 0;
+
+extern "C" void RecordStopSignal(int sig) {
+  if (gStopSignal == 0) gStopSignal = sig;
+}
+
+}  // namespace
+
+bool WatchStopSignals() {
+  struct sigaction sa {};
+  sa.sa_handler = RecordStopSignal;
+  sigemptyset(&sa.sa_mask);
+  sa.sa_flags = 0;  // no SA_RESTART: a waiting read returns with EINTR
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+    // A signal the caller ignores stays ignored, as nohup and background
+    // jobs of a shell expect.
+    struct sigaction old {};
+    if (::sigaction(sig, nullptr, &old) != 0) return false;
+    if (old.sa_handler == SIG_IGN) continue;
+    if (::sigaction(sig, &sa, nullptr) != 0) return false;
+  }
+  sigset_t set;
+  sigemptyset(&set);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set, sig);
+  return ::sigprocmask(SIG_UNBLOCK, &set, nullptr) == 0;
+}
+
+int StopSignal() { return gStopSignal; }
+
+const char* StopSignalName(int sig) {
+  switch (sig) {
+    case SIGINT: return "SIGINT";
+    case SIGTERM: return "SIGTERM";
+    case SIGHUP: return "SIGHUP";
+    default: return "a signal";
+  }
+}
+
+ReadOutcome ReadFully(int fd, void* buf, size_t size) {
+  ReadOutcome r;
+  auto* p = static_cast<unsigned char*>(buf);
+  while (r.n < size) {
+    const ssize_t got = ::read(fd, p + r.n, size - r.n);
+    if (got > 0) {
+      r.n += static_cast<size_t>(got);
+    } else if (got == 0) {
+      r.end = true;
+      break;
+    } else if (errno == EINTR) {
+      if (StopSignal() != 0) break;
+    } else {
+      r.error = errno;
+      r.end = true;
+      break;
+    }
+  }
+  return r;
 }
 
 }  // namespace qlxs::cli

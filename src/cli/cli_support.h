@@ -1,6 +1,7 @@
 #pragma once
 /// Pieces the subcommands share.
 
+#include <cstddef>
 #include <string>
 
 namespace qlxs {
@@ -20,5 +21,37 @@ bool ParseNumber(const char* s, long lo, long hi, long& out);
 
 /// True when `path` names an existing file that is not empty.
 bool FileHasContent(const std::string& path);
+
+/// Stop requests for the commands that work through their input to its end.
+/// Installs a handler for SIGINT, SIGTERM and SIGHUP that only records the
+/// first of them; the command finishes the block it is handling, closes what
+/// is pending, writes its log back and ends with `StopExitCode`. The handler
+/// is installed without SA_RESTART, so a read that waits for input (a pipe,
+/// a terminal) returns with EINTR instead of waiting on. A signal that is
+/// ignored when the command starts (nohup) stays ignored. False when the
+/// handler cannot be installed (errno says why).
+bool WatchStopSignals();
+
+/// The first stop signal received since `WatchStopSignals`, or 0.
+int StopSignal();
+
+/// The name of a stop signal: "SIGINT", "SIGTERM" or "SIGHUP".
+const char* StopSignalName(int sig);
+
+/// The exit status after a stop by `sig`: 128 + sig, as a shell reports a
+/// process ended by that signal (130 SIGINT, 143 SIGTERM, 129 SIGHUP).
+inline int StopExitCode(int sig) { return 128 + sig; }
+
+/// What one `ReadFully` call got.
+struct ReadOutcome {
+  size_t n = 0;       ///< octets read
+  bool end = false;   ///< the input ended (or failed) within the call
+  int error = 0;      ///< errno of a failed read, else 0
+};
+
+/// Reads up to `size` octets from `fd`, waiting for more until the input
+/// ends, so a pipe delivers the same blocks as a file. A stop signal ends the
+/// wait early; what was read before it is kept.
+ReadOutcome ReadFully(int fd, void* buf, size_t size);
 
 }  // namespace qlxs::cli

@@ -1,5 +1,9 @@
 // qlxs-cli feed: raw line octets from files through the receivers into a new log.
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -12,6 +16,7 @@
 #include "capture/time_base.h"
 #include "cli/cli_support.h"
 #include "cli/commands.h"
+#include "cli/log_room.h"
 #include "config/monitor.h"
 #include "config/startup.h"
 #include "log/telegram_log.h"
@@ -24,22 +29,37 @@ namespace qlxs::cli {
 namespace {
 
 constexpr char kHelp[] =
-    "Usage: qlxs-cli feed LOG FILE1 [FILE2] [--chunk N] [--force]\n"
+    "Usage: qlxs-cli feed LOG FILE1 [FILE2] [--chunk N] [--size MB] [--force]\n"
     "\n"
     "Feeds the raw line octets of FILE1 to the first port's receiver and those of\n"
     "FILE2 to the second port's receiver, alternating blocks of N octets, as if\n"
     "they arrived on a continuous line. What is still pending at the end is closed\n"
     "as the reception time-out would close it. Every frame, text line, APDU and\n"
     "piece of TCP payload is stored in a new telegram log LOG.\n"
-    "Use it to analyse raw serial captures made with other tools.\n"
+    "Use it to analyse raw serial captures made with other tools. FILE1 and FILE2\n"
+    "may also be pipes.\n"
+    "\n"
+    "LOG is a ring of fixed capacity: when it is full, each new block of telegrams\n"
+    "overwrites the oldest one. The stored records need more room than the line\n"
+    "octets (every octet is stored in a frame, an APDU a second time, and each\n"
+    "record has a header of its own; commonly 2 to 3 times as much). Before\n"
+    "starting, feed warns when the input will not or may not fit; at the end it\n"
+    "says how many of the oldest telegrams were overwritten, if any.\n"
     "\n"
     "Options:\n"
     "  --chunk N   block size in octets, 1 to 1519 (default 1519)\n"
+    "  --size MB   maximum size of LOG in MB, 1 to 2000 (default 100)\n"
     "  --force     replace LOG when it exists already (otherwise feed refuses,\n"
     "              so that no captured log is lost by accident)\n"
     "\n"
-    "Exit status: 0 success; 1 a file cannot be read or the log cannot be written;\n"
-    "2 usage error; 99 the language file cannot be loaded.\n";
+    "Ctrl-C (SIGINT), SIGTERM or SIGHUP stops feed at the next block: what is\n"
+    "pending is closed as at the end of the input and LOG is written back, so it\n"
+    "holds everything read up to then.\n"
+    "\n"
+    "Exit status: 0 success (also when the ring overwrote its oldest telegrams);\n"
+    "1 a file cannot be read or the log cannot be written; 2 usage error;\n"
+    "99 the language file cannot be loaded; 129 (SIGHUP), 130 (SIGINT) or\n"
+    "143 (SIGTERM) stopped by that signal, LOG holds what was read before it.\n";
 
 int Usage(const char* problem) {
   std::fprintf(stderr, "qlxs-cli feed: %s\n\n%s", problem, kHelp);
@@ -47,13 +67,42 @@ int Usage(const char* problem) {
 }
 
 struct Input {
-  std::FILE* f = nullptr;
+  int fd = -1;
   std::string path;
   bool done = true;
+  int64_t octets = -1;  // size of a regular file, else -1
   ~Input() {
-    if (f) std::fclose(f);
+    if (fd >= 0) ::close(fd);
   }
 };
+
+// How much more room the stored records commonly need than the line octets:
+// simulated lines give 2.1 to 2.5 times, short frames more.
+constexpr int64_t kCommonRecordFactor = 3;
+
+// Says on stderr when the line octets of the inputs will not, or may not,
+// fit into a ring of `blocks` blocks without overwriting the oldest telegrams.
+void WarnWhenInputMayNotFit(const std::string& logName, const Input (&inputs)[2], int32_t blocks, long size) {
+  int64_t octets = 0;
+  std::string files;
+  for (const Input& in : inputs)
+    if (in.octets > 0) {
+      octets += in.octets;
+      files += (files.empty() ? "" : " and ") + in.path;
+    }
+  const int64_t room = RecordRoom(blocks);
+  if (octets == 0 || kCommonRecordFactor * octets <= room) return;
+  const bool surely = octets > room;
+  std::fprintf(stderr,
+               "qlxs-cli feed: the input %s not fit into %s: %s %s %s of line octets, and their records commonly "
+               "need %lld to %lld times as much room; the ring of %s (--size %ld) holds %s of records and "
+               "overwrites the oldest telegrams when it is full. %s\n",
+               surely ? "will" : "may", logName.c_str(), files.c_str(),
+               files.find(" and ") != std::string::npos ? "hold" : "holds", Megabytes(octets).c_str(),
+               static_cast<long long>(kCommonRecordFactor - 1), static_cast<long long>(kCommonRecordFactor),
+               logName.c_str(), size, Megabytes(room).c_str(),
+               SizeAdvice(BlocksFor(kCommonRecordFactor * octets)).c_str());
+}
 
 }  // namespace
 
@@ -64,12 +113,17 @@ int RunFeed(int argc, char** argv) {
   }
   std::vector<std::string> names;
   long chunk = 1519;
+  long size = 0;  // 0: the monitor's maximum log size
   bool force = false;
   for (int i = 0; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--chunk") {
       if (i + 1 >= argc || !ParseNumber(argv[i + 1], 1, 1519, chunk))
         return Usage("--chunk takes a number from 1 to 1519");
+      ++i;
+    } else if (a == "--size") {
+      if (i + 1 >= argc || !ParseNumber(argv[i + 1], 1, kMaxLogSize, size))
+        return Usage("--size takes a number of MB from 1 to 2000");
       ++i;
     } else if (a == "--force") {
       force = true;
@@ -81,16 +135,29 @@ int RunFeed(int argc, char** argv) {
   }
   if (names.size() < 2 || names.size() > 3) return Usage("expected LOG, FILE1 and optionally FILE2");
 
+  // From here on a stop signal ends the feed in order. Opening a pipe waits
+  // for its writer, so the handler is in place before.
+  if (!WatchStopSignals()) {
+    std::fprintf(stderr, "qlxs-cli feed: cannot watch for stop signals: %s\n", std::strerror(errno));
+    return kExitFailure;
+  }
   const std::string logName = names[0];
   Input inputs[2];
   for (size_t i = 1; i < names.size(); ++i) {
     Input& in = inputs[i - 1];
     in.path = names[i];
-    in.f = std::fopen(in.path.c_str(), "rb");
-    if (!in.f) {
+    in.fd = ::open(in.path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in.fd < 0 && errno == EINTR && StopSignal() != 0) {
+      std::fprintf(stderr, "qlxs-cli feed: stopped by %s while waiting for %s; %s was not created\n",
+                   StopSignalName(StopSignal()), in.path.c_str(), logName.c_str());
+      return StopExitCode(StopSignal());
+    }
+    if (in.fd < 0) {
       std::fprintf(stderr, "qlxs-cli feed: %s: %s\n", in.path.c_str(), std::strerror(errno));
       return kExitFailure;
     }
+    struct stat st;
+    if (::fstat(in.fd, &st) == 0 && S_ISREG(st.st_mode)) in.octets = st.st_size;
     in.done = false;
   }
   if (!force && FileHasContent(logName)) {
@@ -107,36 +174,37 @@ int RunFeed(int argc, char** argv) {
   if (!LoadProgramTexts(*m)) return kExitNoLanguage;
   SyncClock(*m);
 
+  if (size == 0) size = m->AllgPar.maxlog;
+  m->AllgPar.maxlog = static_cast<int32_t>(size);
   LogNew(*m, logName);
   if (m->AllgVar.logerr) {
     std::fprintf(stderr, "qlxs-cli feed: %s: cannot create the telegram log: %s\n", logName.c_str(),
                  IoResultText(m->AllgVar.lastIoResult).c_str());
     return kExitFailure;
   }
+  WarnWhenInputMayNotFit(logName, inputs, m->log.stand.anzbl, size);
 
-  int32_t stored = 0;
-  m->onStored = [&stored](const T_Telegramm&) { ++stored; };
+  StoreTally tally;
+  m->onStored = [&tally](const T_Telegramm& t) { tally.Add(t); };
   uint8_t block[1519];
   int readError = 0;
   std::string readErrorPath;
-  while (!inputs[0].done || !inputs[1].done) {
-    for (int p = 0; p < 2; ++p) {
+  while ((!inputs[0].done || !inputs[1].done) && StopSignal() == 0) {
+    for (int p = 0; p < 2 && StopSignal() == 0; ++p) {
       Input& in = inputs[p];
       if (in.done) continue;
-      const size_t n = std::fread(block, 1, static_cast<size_t>(chunk), in.f);
-      if (n > 0) {
+      const ReadOutcome r = ReadFully(in.fd, block, static_cast<size_t>(chunk));
+      if (r.n > 0) {
         T_ComVar& port = m->ports[p];
         port.em.fehl = 0;
-        port.em.anz = static_cast<uint16_t>(n);
-        ReceiveBlock(*m, port, block, n);
+        port.em.anz = static_cast<uint16_t>(r.n);
+        ReceiveBlock(*m, port, block, r.n);
       }
-      if (n < static_cast<size_t>(chunk)) {
-        if (std::ferror(in.f) && readError == 0) {
-          readError = errno ? errno : EIO;
-          readErrorPath = in.path;
-        }
-        in.done = true;
+      if (r.error != 0 && readError == 0) {
+        readError = r.error;
+        readErrorPath = in.path;
       }
+      if (r.end) in.done = true;
     }
   }
   // Close what is still pending, as the reception time-out would.
@@ -145,7 +213,14 @@ int RunFeed(int argc, char** argv) {
   clock.Advance(wait + 1);
   for (T_ComVar& port : m->ports) PortTick(*m, port);
 
+  const std::string overwritten = ReportOverwrite("feed", logName, m->log.stand, tally);
   LogClose(*m);
+  const int stop = StopSignal();
+  if (stop != 0) {
+    const bool allRead = inputs[0].done && inputs[1].done;
+    std::fprintf(stderr, "qlxs-cli feed: stopped by %s%s; %d telegrams stored in %s\n", StopSignalName(stop),
+                 allRead ? "" : " before the end of the input", tally.telegrams, logName.c_str());
+  }
   if (readError) {
     std::fprintf(stderr, "qlxs-cli feed: %s: read error: %s (the octets read before it are stored in %s)\n",
                  readErrorPath.c_str(), std::strerror(readError), logName.c_str());
@@ -155,8 +230,8 @@ int RunFeed(int argc, char** argv) {
     std::fprintf(stderr, "qlxs-cli feed: %s: writing the telegram log failed\n", logName.c_str());
     return kExitFailure;
   }
-  std::printf("%d telegrams stored in %s\n", stored, logName.c_str());
-  return kExitOk;
+  std::printf("%d telegrams stored in %s%s\n", tally.telegrams, logName.c_str(), overwritten.c_str());
+  return stop != 0 ? StopExitCode(stop) : kExitOk;
 }
 
 }  // namespace qlxs::cli

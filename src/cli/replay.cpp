@@ -10,6 +10,7 @@
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
+#include "cli/log_room.h"
 #include "config/monitor.h"
 #include "config/startup.h"
 #include "log/telegram_log.h"
@@ -22,7 +23,7 @@ namespace qlxs::cli {
 namespace {
 
 constexpr char kHelp[] =
-    "Usage: qlxs-cli replay IN LOG [--force]\n"
+    "Usage: qlxs-cli replay IN LOG [--size MB] [--force]\n"
     "\n"
     "Re-analyses the telegram log IN: every raw frame stored in it, from the oldest\n"
     "to the newest, goes through the receivers, the unwrapping and the APDU check\n"
@@ -30,14 +31,23 @@ constexpr char kHelp[] =
     "in a new telegram log LOG with the time stamps stored in IN. The APDUs and\n"
     "pieces stored in IN are not copied; they come again from their frames.\n"
     "LOG gets the settings stored in IN (the parameters of both ports, such as the\n"
-    "IEC 104 TCP port, and the general parameters, such as the maximum log size).\n"
+    "IEC 104 TCP port, and the general parameters, such as the maximum log size,\n"
+    "unless --size gives another).\n"
     "IN is only read, never changed.\n"
     "\n"
+    "LOG is a ring of fixed capacity: when it is full, each new block of telegrams\n"
+    "overwrites the oldest one. Before starting, replay warns when IN uses more\n"
+    "blocks than LOG holds; at the end it says how many of the oldest telegrams\n"
+    "were overwritten, if any.\n"
+    "\n"
     "Options:\n"
+    "  --size MB   maximum size of LOG in MB, 1 to 2000 (default: the maximum log\n"
+    "              size stored in IN)\n"
     "  --force     replace LOG when it exists already (otherwise replay refuses,\n"
     "              so that no log is lost by accident)\n"
     "\n"
-    "Exit status: 0 success; 1 IN is missing, is not a telegram log or has blocks\n"
+    "Exit status: 0 success (also when the ring overwrote its oldest telegrams);\n"
+    "1 IN is missing, is not a telegram log or has blocks\n"
     "that cannot be read (what could be read is re-analysed into LOG), or LOG\n"
     "cannot be written; 2 usage error; 99 the language file cannot be loaded.\n";
 
@@ -58,6 +68,23 @@ bool NotALog(LogCheck c) {
          c == LogCheck::BadRingState || c == LogCheck::NotRegular;
 }
 
+// Says on stderr when the blocks IN uses (ring state `in`) are more than
+// a new log of maximum size `maxlog` holds: re-analysed, its telegrams take
+// about as much room again, so the oldest of them would be overwritten.
+void WarnWhenInMayNotFit(const std::string& inName, const std::string& logName, const T_LogStand& in,
+                         int32_t maxlog) {
+  if (in.letztnr == 0 || in.anzbl <= 0) return;
+  const int64_t used = (int64_t{in.aktbl} - in.erstbl + in.anzbl) % in.anzbl + 1;
+  const int32_t blocks = LogCapacityBlocks(maxlog);
+  if (used <= blocks) return;
+  std::fprintf(stderr,
+               "qlxs-cli replay: %s will not fit into %s: it uses %lld blocks (%s), the ring of %s (--size %d) "
+               "holds %d (%s) and overwrites the oldest telegrams when it is full. %s\n",
+               inName.c_str(), logName.c_str(), static_cast<long long>(used),
+               Megabytes(used * kLogBlockSize).c_str(), logName.c_str(), maxlog, blocks,
+               Megabytes(int64_t{blocks} * kLogBlockSize).c_str(), SizeAdvice(used).c_str());
+}
+
 }  // namespace
 
 int RunReplay(int argc, char** argv) {
@@ -67,14 +94,20 @@ int RunReplay(int argc, char** argv) {
   }
   std::vector<std::string> names;
   bool force = false;
+  long size = 0;  // 0: the maximum log size stored in IN
   for (int i = 0; i < argc; ++i) {
     const std::string a = argv[i];
-    if (a == "--force")
+    if (a == "--force") {
       force = true;
-    else if (a.size() > 1 && a[0] == '-')
+    } else if (a == "--size") {
+      if (i + 1 >= argc || !ParseNumber(argv[i + 1], 1, kMaxLogSize, size))
+        return Usage("--size takes a number of MB from 1 to 2000");
+      ++i;
+    } else if (a.size() > 1 && a[0] == '-') {
       return Usage(("unknown option " + a).c_str());
-    else
+    } else {
       names.push_back(a);
+    }
   }
   if (names.size() != 2) return Usage("expected IN and LOG");
   const std::string in = names[0];
@@ -100,15 +133,18 @@ int RunReplay(int argc, char** argv) {
     return kExitFailure;
   }
 
+  if (size != 0) m->AllgPar.maxlog = static_cast<int32_t>(size);
+  WarnWhenInMayNotFit(in, logName, m->log.stand, m->AllgPar.maxlog);
   LogNew(*m, logName);
   m->AllgVar.dtlog = logName;
   if (m->AllgVar.logerr) {
     std::fprintf(stderr, "qlxs-cli replay: %s: cannot create the telegram log\n", logName.c_str());
     return kExitFailure;
   }
-  int32_t stored = 0;
-  m->onStored = [&stored](const T_Telegramm&) { ++stored; };
+  StoreTally tally;
+  m->onStored = [&tally](const T_Telegramm& t) { tally.Add(t); };
   const ReplayResult r = ReplayLog(*m, in);
+  const std::string overwritten = ReportOverwrite("replay", logName, m->log.stand, tally);
   LogClose(*m);
 
   int rc = kExitOk;
@@ -126,7 +162,8 @@ int RunReplay(int argc, char** argv) {
     std::fprintf(stderr, "qlxs-cli replay: %s: writing the telegram log failed\n", logName.c_str());
     rc = kExitFailure;
   }
-  std::printf("%d telegrams stored in %s from %d frames of %s\n", stored, logName.c_str(), r.frames, in.c_str());
+  std::printf("%d telegrams stored in %s from %d frames of %s%s\n", tally.telegrams, logName.c_str(), r.frames,
+              in.c_str(), overwritten.c_str());
   return rc;
 }
 

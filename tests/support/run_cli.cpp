@@ -85,13 +85,17 @@ CliChild::CliChild(const std::vector<std::string>& args, const EnvOverrides& env
   posix_spawn_file_actions_init(&fa);
   posix_spawn_file_actions_adddup2(&fa, fds[1], 1);
   posix_spawn_file_actions_addopen(&fa, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  // The child starts with no signal blocked, whatever the test runner does.
+  // The child starts with no signal blocked and the stop signals at their
+  // default action, whatever the test runner does.
   posix_spawnattr_t attr;
   posix_spawnattr_init(&attr);
-  sigset_t none;
+  sigset_t none, stops;
   sigemptyset(&none);
   posix_spawnattr_setsigmask(&attr, &none);
-  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK);
+  sigemptyset(&stops);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) sigaddset(&stops, sig);
+  posix_spawnattr_setsigdefault(&attr, &stops);
+  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
   if (posix_spawn(&pid_, SpawnArgs::Exe().c_str(), &fa, &attr, a.argv.data(), a.envp.data()) != 0) pid_ = -1;
   posix_spawnattr_destroy(&attr);
   posix_spawn_file_actions_destroy(&fa);
