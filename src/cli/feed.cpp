@@ -182,6 +182,9 @@ int RunFeed(int argc, char** argv) {
                  IoResultText(m->AllgVar.lastIoResult).c_str());
     return kExitFailure;
   }
+  // No timer runs here: the store writes its checkpoints itself, so a
+  // feed that is killed leaves a log with what it stored until then.
+  m->log.autoCheckpoint = true;
   WarnWhenInputMayNotFit(logName, inputs, m->log.stand.anzbl, size);
 
   StoreTally tally;

@@ -49,7 +49,9 @@ constexpr char kHelp[] =
     "Exit status: 0 success (also when the ring overwrote its oldest telegrams);\n"
     "1 IN is missing, is not a telegram log or has blocks\n"
     "that cannot be read (what could be read is re-analysed into LOG), or LOG\n"
-    "cannot be written; 2 usage error; 99 the language file cannot be loaded.\n";
+    "cannot be written; 2 usage error; 99 the language file cannot be loaded;\n"
+    "130, 143 or 129 stopped by SIGINT, SIGTERM or SIGHUP: what was re-analysed\n"
+    "until then is stored in LOG, which is written back and complete.\n";
 
 int Usage(const char* problem) {
   std::fprintf(stderr, "qlxs-cli replay: %s\n\n%s", problem, kHelp);
@@ -141,14 +143,25 @@ int RunReplay(int argc, char** argv) {
     std::fprintf(stderr, "qlxs-cli replay: %s: cannot create the telegram log\n", logName.c_str());
     return kExitFailure;
   }
+  // No timer runs here: the store writes its checkpoints itself.
+  m->log.autoCheckpoint = true;
+  if (!WatchStopSignals()) {
+    std::fprintf(stderr, "qlxs-cli replay: cannot watch for stop signals: %s\n", std::strerror(errno));
+    LogClose(*m);
+    return kExitFailure;
+  }
   StoreTally tally;
   m->onStored = [&tally](const T_Telegramm& t) { tally.Add(t); };
-  const ReplayResult r = ReplayLog(*m, in);
+  const ReplayResult r = ReplayLog(*m, in, [] { return StopSignal() != 0; });
   const std::string overwritten = ReportOverwrite("replay", logName, m->log.stand, tally);
   LogClose(*m);
 
   int rc = kExitOk;
-  if (r.check != LogCheck::Valid || r.currentLog) {
+  if (r.stopped) {
+    std::fprintf(stderr, "qlxs-cli replay: stopped by %s before the end of %s; %d telegrams stored in %s\n",
+                 StopSignalName(StopSignal()), in.c_str(), tally.telegrams, logName.c_str());
+    rc = StopExitCode(StopSignal());
+  } else if (r.check != LogCheck::Valid || r.currentLog) {
     std::fprintf(stderr, "qlxs-cli replay: %s: cannot be re-analysed\n", in.c_str());
     rc = kExitFailure;
   } else if (!r.complete || r.damagedBlocks > 0) {

@@ -227,7 +227,7 @@ void PlaceStoredFrame(T_EmpfVar& em, const T_Telegramm& stored) {
 
 }  // namespace
 
-ReplayResult ReplayLog(Monitor& m, const std::string& name) {
+ReplayResult ReplayLog(Monitor& m, const std::string& name, const std::function<bool()>& stop) {
   ReplayResult r;
   auto x = std::make_unique<LogFile>();
   x->name = name;
@@ -275,10 +275,15 @@ ReplayResult ReplayLog(Monitor& m, const std::string& name) {
         PlaceStoredFrame(port.em, *record);
         CompleteFrame(m, port);
         ++r.frames;
+        if (stop && stop()) {
+          r.stopped = true;
+          break;
+        }
       }
       if (pos == b.last) break;
       pos += lga;
     }
+    if (r.stopped) break;
     if (blk == s.aktbl) {
       r.complete = true;
       break;

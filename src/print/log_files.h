@@ -9,6 +9,7 @@
 ///   receivers again and stores what they yield in the current log.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "log/telegram_log.h"
@@ -64,6 +65,7 @@ struct ReplayResult {
   int io = 0;                        ///< I/O result of a failed check
   bool currentLog = false;           ///< refused: the file is the current log itself
   bool complete = false;             ///< the walk reached the newest block of the file
+  bool stopped = false;              ///< the walk was ended early because `stop` said so
   int32_t frames = 0;                ///< stored frames passed through the receivers
   int32_t blocks = 0;                ///< blocks walked
   int32_t damagedBlocks = 0;         ///< blocks that could not be read or had damaged records
@@ -92,9 +94,11 @@ struct ReplayResult {
 /// current log itself, gives message 1203 and stores nothing. A block that
 /// cannot be read ends the walk (message 1203); a block with damaged records
 /// keeps its good ones. The walk ends after at most the file's capacity in
-/// blocks, whatever the file holds. The receivers' state, `LastVid` and the
+/// blocks, whatever the file holds. `stop`, when given, is asked after each
+/// frame (a frame and all it yields are stored together); when it answers
+/// true the walk ends there. The receivers' state, `LastVid` and the
 /// pending APDUs of a capture that is going on are put aside during the
 /// replay and restored afterwards, so neither disturbs the other.
-ReplayResult ReplayLog(Monitor& m, const std::string& name);
+ReplayResult ReplayLog(Monitor& m, const std::string& name, const std::function<bool()>& stop = {});
 
 }  // namespace qlxs
