@@ -1,5 +1,6 @@
 #include "cli/cli_support.h"
 
+#include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -74,10 +75,23 @@ const char* StopSignalName(int sig) {
   }
 }
 
-ReadOutcome ReadFully(int fd, void* buf, size_t size) {
+ReadOutcome ReadFully(int fd, void* buf, size_t size, const std::function<void()>& idle, int idleMs) {
   ReadOutcome r;
   auto* p = static_cast<unsigned char*>(buf);
+  bool idleDone = !idle;
   while (r.n < size) {
+    if (!idleDone) {
+      pollfd pfd{fd, POLLIN, 0};
+      const int ready = ::poll(&pfd, 1, idleMs);
+      if (ready < 0 && errno == EINTR) {
+        if (StopSignal() != 0) break;
+        continue;
+      }
+      if (ready == 0) {
+        idle();
+        idleDone = true;
+      }
+    }
     const ssize_t got = ::read(fd, p + r.n, size - r.n);
     if (got > 0) {
       r.n += static_cast<size_t>(got);

@@ -2,6 +2,7 @@
 /// Pieces the subcommands share.
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 namespace qlxs {
@@ -51,7 +52,11 @@ struct ReadOutcome {
 
 /// Reads up to `size` octets from `fd`, waiting for more until the input
 /// ends, so a pipe delivers the same blocks as a file. A stop signal ends the
-/// wait early; what was read before it is kept.
-ReadOutcome ReadFully(int fd, void* buf, size_t size);
+/// wait early; what was read before it is kept. When `idle` is given and the
+/// input has nothing for `idleMs`, `idle` is called once before the wait
+/// goes on (a pipe whose writer pauses must not keep stored telegrams out
+/// of the log file).
+ReadOutcome ReadFully(int fd, void* buf, size_t size, const std::function<void()>& idle = {},
+                      int idleMs = 0);
 
 }  // namespace qlxs::cli

@@ -196,7 +196,13 @@ int RunFeed(int argc, char** argv) {
     for (int p = 0; p < 2 && StopSignal() == 0; ++p) {
       Input& in = inputs[p];
       if (in.done) continue;
-      const ReadOutcome r = ReadFully(in.fd, block, static_cast<size_t>(chunk));
+      // A pipe or terminal may pause: what is stored goes to the file meanwhile.
+      const auto checkpoint = [&m] {
+        if (m->log.unsaved) LogCheckpoint(*m, m->log);
+      };
+      const ReadOutcome r = in.octets < 0 ? ReadFully(in.fd, block, static_cast<size_t>(chunk), checkpoint,
+                                                      static_cast<int>(kCheckpointAfterMs))
+                                          : ReadFully(in.fd, block, static_cast<size_t>(chunk));
       if (r.n > 0) {
         T_ComVar& port = m->ports[p];
         port.em.fehl = 0;

@@ -166,7 +166,7 @@ bool ReadContinuation(LogFile& x, int32_t i, int32_t prevNr, LogBlock& b, bool& 
 // every block whose records continue the numbering is taken over, the
 // first one that does not ends the walk. The write block must hold block
 // `aktbl`. Returns the number of telegrams found beyond the header.
-int32_t RecoverFromBlocks(Monitor& m, LogFile& x) {
+int32_t RecoverFromBlocks(LogFile& x) {
   T_LogStand& s = x.stand;
   const int32_t before = s.letztnr;
   LogBlock& w = x.block;
@@ -175,29 +175,32 @@ int32_t RecoverFromBlocks(Monitor& m, LogFile& x) {
     s.letztnr = RecordNr(w, w.last);
     s.letztdt = RecordDt(w, w.last);
   }
-  const bool erstblMoved = [&] {
-    if (s.letztnr == 0 || x.name.empty()) return false;
+  if (s.letztnr != 0 && !x.name.empty()) {
     auto next = std::make_unique<LogBlock>();
-    const int32_t erstblBefore = s.erstbl;
     bool whole = true;
     // Each block at most once: the walk never comes back to where it began.
     for (int32_t step = 1; step < s.anzbl && whole; ++step) {
       const int32_t i = (s.aktbl + 1) % s.anzbl;
       if (!ReadContinuation(x, i, s.letztnr, *next, whole)) break;
       s.aktbl = i;
-      // The ring had come round: the block taken over was the oldest one.
-      if (i == s.erstbl) s.erstbl = (s.erstbl + 1) % s.anzbl;
       std::memcpy(w.bytes, next->bytes, sizeof w.bytes);
       w.last = next->last;
       s.letztnr = RecordNr(w, w.last);
       s.letztdt = RecordDt(w, w.last);
     }
-    return s.erstbl != erstblBefore;
-  }();
+  }
   if (s.letztnr == before) return 0;
+  // A file is never shortened while it is a log, so a block after the
+  // newest one that exists in the file is older: the ring is full, and that
+  // block is the oldest. (The blocks the header named may have been
+  // overwritten since, many rounds over.)
+  const int32_t following = (s.aktbl + 1) % s.anzbl;
+  const int32_t erstblBefore = s.erstbl;
+  if (following != s.aktbl && x.file.SizeInRecords() > BlockFileOffset(following)) s.erstbl = following;
   // The oldest telegram is the first of the oldest block: after a wrap the
-  // old one is gone, and a header written before the first telegram names none.
-  if (erstblMoved || before == 0) {
+  // one the header names is gone, and a header written before the first
+  // telegram names none.
+  if (s.erstbl != erstblBefore || before == 0) {
     if (s.erstbl == s.aktbl) {
       s.erstnr = RecordNr(w, kFirstRecord);
       s.erstdt = RecordDt(w, kFirstRecord);
@@ -210,7 +213,6 @@ int32_t RecoverFromBlocks(Monitor& m, LogFile& x) {
     }
   }
   s.belbl = (s.aktbl - s.erstbl + s.anzbl) % s.anzbl + 1;
-  (void)m;
   return static_cast<int32_t>(static_cast<uint32_t>(s.letztnr) - static_cast<uint32_t>(before));
 }
 
@@ -224,7 +226,7 @@ void WriteStand(Monitor& m, LogFile& x, const T_LogStand& s) {
 void TakeRing(Monitor& m, LogFile& x, const T_LogStand& s) {
   x.stand = s;
   LoadWriteBlock(m, x);
-  x.recovered = RecoverFromBlocks(m, x);
+  x.recovered = RecoverFromBlocks(x);
 }
 
 void TakeOver(Monitor& m, LogFile& x, const HeaderImage& h) {
