@@ -5,10 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
+#include <cstring>
 #include <map>
 #include <sstream>
 #include <string>
@@ -358,6 +363,122 @@ TEST(CaptureCli, SaysWhenTheRingOfTheLogStartsOverwritingAndEachRoundAfter) {
   EXPECT_GT(tm->log.stand.erstnr, oldest(reports[1]));
   EXPECT_EQ(tm->log.stand.anzbl, LogCapacityBlocks(1));
   tm->log.file.Close();
+}
+
+// Numbered units of 1500 octets without a flag or a line end: the receiver
+// closes each at its length limit, so every unit is one telegram of its own.
+std::string Unit(size_t i) {
+  std::string u = std::to_string(i) + ":";
+  u.resize(1500, static_cast<char>('A' + i % 26));
+  return u;
+}
+
+// The telegrams of a records listing, without the number (relative to the
+// oldest telegram, so it changes when the ring wraps): one key each.
+std::vector<std::string> Keys(const Rows& rows) {
+  std::vector<std::string> keys;
+  for (const T_Telegramm& t : rows) keys.push_back(Key(t));
+  return keys;
+}
+
+// Capture killed with SIGKILL, as the OOM killer or a power cut ends it: what
+// it stored more than a second before is in the log, in the order printed,
+// without gaps or repeats; the next capture continues the log after its
+// last telegram.
+TEST(CaptureCli, AKilledCaptureKeepsAllButItsLastSecondAndIsContinued) {
+  struct Case {
+    const char* name;
+    int32_t maxlog;
+    size_t before;  // units printed before the last second
+    bool quiet;     // the line stops before the kill
+  };
+  const Case cases[] = {
+      {"mid-stream", 100, 300, false},
+      {"after the line went quiet", 100, 300, true},
+      {"mid-stream in a ring that has wrapped", 1, 1500, false},  // 32 blocks of 21 units
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CaptureEnv env;
+    PtyPair pty;
+    ASSERT_TRUE(pty.ok());
+    const std::string log = env.File("killed.lg4");
+    MakeLog(log, "", "", 250, c.maxlog);
+    auto child = env.Start({"capture", "--log", log, "--device1", pty.slave()});
+    ASSERT_TRUE(child->WaitOutput([](const std::string& o) { return CountStat(o, StatPortOpened) == 1; }, 5000))
+        << child->err();
+
+    std::atomic<bool> stop{false};
+    // The writer must not hang in a write once capture is gone: it waits for
+    // room in the line with a time-out and looks at `stop` in between.
+    ::fcntl(pty.master(), F_SETFL, ::fcntl(pty.master(), F_GETFL) | O_NONBLOCK);
+    std::thread writer([&] {
+      for (size_t i = 0; !stop && (!c.quiet || i < c.before); ++i) {
+        const std::string u = Unit(i);
+        for (size_t done = 0; done < u.size() && !stop;) {
+          pollfd pfd{pty.master(), POLLOUT, 0};
+          if (::poll(&pfd, 1, 50) <= 0) continue;
+          const ssize_t n = ::write(pty.master(), u.data() + done, u.size() - done);
+          if (n < 0 && errno != EAGAIN && errno != EINTR) return;
+          if (n > 0) done += static_cast<size_t>(n);
+        }
+      }
+    });
+    size_t printed = 0;
+    ASSERT_TRUE(child->WaitOutput(
+        [&](const std::string& o) {
+          const size_t end = o.rfind('\n');
+          printed = end == std::string::npos ? 0 : test::ParseRecordsListing(o.substr(0, end + 1)).size();
+          return printed >= c.before + 1;
+        },
+        60000))
+        << child->err();
+    const std::string early = child->out().substr(0, child->out().rfind('\n') + 1);
+    // The guarantee is one second; the margin keeps a loaded machine from failing the test.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    child->Signal(SIGKILL);
+    child->Wait(5000);
+    stop = true;
+    writer.join();
+
+    const std::vector<std::string> shown = Keys(test::ParseRecordsListing(early));
+    const Rows rows = env.Records(log);
+    ASSERT_FALSE(rows.empty());
+    for (size_t i = 0; i < rows.size(); ++i) ASSERT_EQ(rows[i].nr, static_cast<int32_t>(i + 1)) << "no gap";
+    const std::vector<std::string> kept = Keys(rows);
+    // Where the log begins among the printed telegrams: at the start, or
+    // after what the ring overwrote.
+    const auto first = std::find(shown.begin(), shown.end(), kept.front());
+    ASSERT_NE(first, shown.end()) << "the oldest telegram kept was printed early";
+    const size_t from = static_cast<size_t>(first - shown.begin());
+    EXPECT_EQ(from == 0, c.maxlog != 1) << "the small ring has wrapped";
+    ASSERT_GE(kept.size(), shown.size() - from) << "everything printed a second before the kill is kept";
+    for (size_t i = from; i < shown.size(); ++i) ASSERT_EQ(kept[i - from], shown[i]) << "telegram " << i;
+
+    // Continued: numbers go on after the last telegram the killed capture stored.
+    test::TestMonitor before;
+    ASSERT_EQ(LogOpenForReading(*before, log), LogCheck::Valid);
+    const int32_t last = before->log.stand.letztnr;
+    before->log.file.Close();
+    PtyPair again;
+    ASSERT_TRUE(again.ok());
+    const test::CliResult more = env.Run({"capture", "--log", log, "--device1", again.slave(), "--duration", "0.3"});
+    ASSERT_EQ(more.exit, 0) << more.err;
+    test::TestMonitor after;
+    ASSERT_EQ(LogOpenForReading(*after, log), LogCheck::Valid);
+    EXPECT_EQ(after->log.stand.letztnr, last + 2) << "port opened and closed";
+    const std::vector<std::vector<uint8_t>> all = test::ReadForward(*after);
+    after->log.file.Close();
+    ASSERT_FALSE(all.empty());
+    int32_t nr = 0;
+    for (size_t i = 0; i < all.size(); ++i) {
+      int32_t n;
+      std::memcpy(&n, all[i].data() + offsetof(T_Telegramm, nr), sizeof n);
+      if (i > 0) ASSERT_EQ(n, nr + 1) << "telegram " << i;
+      nr = n;
+    }
+    EXPECT_EQ(nr, last + 2);
+  }
 }
 
 TEST(CaptureCli, StopsByItselfAfterTheDuration) {
