@@ -63,12 +63,12 @@ int RunFeed(int argc, char** argv) {
     return kExitOk;
   }
   std::vector<std::string> names;
-  long chunk = 1519;
+  long chunk = kReceiveBlockSize;
   bool force = false;
   for (int i = 0; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--chunk") {
-      if (i + 1 >= argc || !ParseNumber(argv[i + 1], 1, 1519, chunk))
+      if (i + 1 >= argc || !ParseNumber(argv[i + 1], 1, kReceiveBlockSize, chunk))
         return Usage("--chunk takes a number from 1 to 1519");
       ++i;
     } else if (a == "--force") {
@@ -116,7 +116,7 @@ int RunFeed(int argc, char** argv) {
 
   int32_t stored = 0;
   m->onStored = [&stored](const T_Telegramm&) { ++stored; };
-  uint8_t block[1519];
+  uint8_t block[kReceiveBlockSize];
   int readError = 0;
   std::string readErrorPath;
   while (!inputs[0].done || !inputs[1].done) {
