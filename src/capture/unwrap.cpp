@@ -81,12 +81,16 @@ bool UnwrapIp(Monitor& m, const T_ComVar& port, bool vjUncompressed, T_Unwrapped
   int avail = u.lg - u.ofs;
   if (u.lg > 0 && u.b[u.lg - 1] == kPppFlag) avail -= kFrameTrailer;
 
-  if (avail < kIpMinHeader || ip[0] >> 4 != kIpVersion4) {
+  if (avail < kIpMinHeader) {
     u.stat = StatNotIpv4;
     return false;
   }
   T_IpHd iph;
   std::memcpy(&iph, ip, sizeof iph);
+  if (iph.vlg >> 4 != kIpVersion4) {
+    u.stat = StatNotIpv4;
+    return false;
+  }
   // In an uncompressed Van Jacobson frame the protocol octet holds the
   // connection slot; the datagram is TCP all the same.
   if (!vjUncompressed && iph.pro != kIpProtoTcp) return false;
