@@ -474,7 +474,9 @@ TEST(CaptureCli, AKilledCaptureKeepsAllButItsLastSecondAndIsContinued) {
     for (size_t i = 0; i < all.size(); ++i) {
       int32_t n;
       std::memcpy(&n, all[i].data() + offsetof(T_Telegramm, nr), sizeof n);
-      if (i > 0) ASSERT_EQ(n, nr + 1) << "telegram " << i;
+      if (i > 0) {
+        ASSERT_EQ(n, nr + 1) << "telegram " << i;
+      }
       nr = n;
     }
     EXPECT_EQ(nr, last + 2);

@@ -16,8 +16,8 @@ uint32_t Get32(const uint8_t* p) { return static_cast<uint32_t>(Get16(p)) << 16 
 Bytes Deframe(const Bytes& line) {
   Bytes out;
   for (size_t i = 0; i < line.size(); ++i) {
-    if (line[i] == kFlag) continue;
-    if (line[i] == kEscape && i + 1 < line.size()) {
+    if (line[i] == kPppFlag) continue;
+    if (line[i] == kPppEscape && i + 1 < line.size()) {
       out.push_back(line[++i] ^ 0x20);
     } else {
       out.push_back(line[i]);
@@ -56,10 +56,10 @@ TEST(FrameBuilder, FramesAreStuffedAndCarryAValidFcs) {
     Bytes line;
     AppendPppFrame(line, c.protocol, info.data(), info.size(), c.framing, c.opening);
     SCOPED_TRACE(c.protocol);
-    EXPECT_EQ(line.back(), kFlag);
-    EXPECT_EQ(line.front() == kFlag, c.opening);
+    EXPECT_EQ(line.back(), kPppFlag);
+    EXPECT_EQ(line.front() == kPppFlag, c.opening);
     for (size_t i = c.opening ? 1 : 0; i + 1 < line.size(); ++i) {
-      EXPECT_NE(line[i], kFlag) << i;
+      EXPECT_NE(line[i], kPppFlag) << i;
       if (line[i] < 0x20) {
         EXPECT_FALSE((c.framing.accm >> line[i]) & 1) << "unescaped control at " << i;
       }

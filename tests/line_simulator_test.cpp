@@ -12,8 +12,8 @@ namespace {
 Bytes Deframe(const Bytes& frame) {
   Bytes out;
   for (size_t i = 0; i < frame.size(); ++i) {
-    if (frame[i] == kFlag) continue;
-    if (frame[i] == kEscape && i + 1 < frame.size()) {
+    if (frame[i] == kPppFlag) continue;
+    if (frame[i] == kPppEscape && i + 1 < frame.size()) {
       out.push_back(frame[++i] ^ 0x20);
     } else {
       out.push_back(frame[i]);
@@ -83,7 +83,7 @@ TEST(LineSimulator, FramesAreValidPpp) {
         const Bytes body = Deframe(t.data);
         ASSERT_GE(body.size(), 4u);
         EXPECT_EQ(Fcs16(body.data(), body.size()), 0xF0B8 ^ 0xFFFF);
-        const size_t header = t.ofs - (t.data[0] == kFlag ? 1 : 0);
+        const size_t header = t.ofs - (t.data[0] == kPppFlag ? 1 : 0);
         const uint16_t prot = header >= 2 && body[header - 2] % 2 == 0 ? static_cast<uint16_t>(body[header - 2] << 8 | body[header - 1])
                                                                         : body[header - 1];
         EXPECT_EQ(prot, t.prot);

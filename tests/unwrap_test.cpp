@@ -32,14 +32,19 @@ void Complete(CaptureFixture& fx, T_ComVar& port, const Bytes& octets, uint8_t s
   te.stat = stat;
   te.ek = port.em.enr;
   te.dt = 45000.5;
-  T_Telegramm raw = te;
-  const bool payload = (ppp || stat == StatTimeout) && UnwrapFrame(fx.m, port);
-  raw.stat = te.stat;
-  raw.ta = te.ta;
-  raw.ofs = te.ofs;
-  raw.prot = te.prot;
-  StoreTelegram(fx.m, raw);
-  if (payload) ExtractApdus(fx.m, port);
+  const T_Telegramm raw = te;
+  T_Unwrapped u;
+  const bool payload = (ppp || stat == StatTimeout) && UnwrapFrame(fx.m, port, u);
+  // The unwrapping leaves the frame as received.
+  ASSERT_EQ(std::memcmp(&te, &raw, sizeof te), 0);
+  if (ppp || stat == StatTimeout) {
+    te.stat = u.stat;
+    te.ta = u.ta;
+    te.ofs = u.ofs;
+    te.prot = u.prot;
+  }
+  StoreTelegram(fx.m, te);
+  if (payload) ExtractApdus(fx.m, port, u);
   ClearTelegram(te);
   te.stat = StatOk;
 }
@@ -55,7 +60,7 @@ sim::TcpIpHeader Header(uint16_t srcPort = 2404, uint16_t dstPort = 40001) {
   return h;
 }
 
-Bytes Frame(const Bytes& info, uint16_t protocol = sim::kProtoIp, sim::PppFraming f = {0, 0, 0}) {
+Bytes Frame(const Bytes& info, uint16_t protocol = kProtoIp, sim::PppFraming f = {0, 0, 0}) {
   f.addressControl = !f.addressControl;  // default: FF 03 present
   Bytes out;
   sim::AppendPppFrame(out, protocol, info.data(), info.size(), f, true);
@@ -218,7 +223,7 @@ TEST(Unwrap, ApduSpreadOverTwoSegments) {
     const Bytes tail(kSinglePoint.begin() + 5, kSinglePoint.end());
     Complete(fx, fx.port1(), Frame(Datagram(head)));
     // The second frame comes without address and control field.
-    Complete(fx, otherPort ? fx.port2() : fx.port1(), Frame(Datagram(Concat({tail, kAck})), sim::kProtoIp, {1, 1, 0}));
+    Complete(fx, otherPort ? fx.port2() : fx.port1(), Frame(Datagram(Concat({tail, kAck})), kProtoIp, {1, 1, 0}));
     const struct {
       uint8_t stat, ta, ek, ofs;
       Bytes data;
@@ -338,20 +343,20 @@ TEST(Unwrap, VanJacobsonFrames) {
     Complete(fx, port, Frame(info, protocol, {1, 1, 0}));
     return protocol;
   };
-  ASSERT_EQ(send(kStartDtCon, fx.port1()), sim::kProtoVjUncompressed);
+  ASSERT_EQ(send(kStartDtCon, fx.port1()), kProtoVjUncompressed);
   ASSERT_EQ(fx.stored.size(), 2u);
   EXPECT_EQ(fx.stored[0].ta, TaRaw104);
-  EXPECT_EQ(fx.stored[0].prot, sim::kProtoVjUncompressed);
+  EXPECT_EQ(fx.stored[0].prot, kProtoVjUncompressed);
   EXPECT_EQ(fx.stored[1].ta, TaUFormat);
   const T_VId first = VidOf(fx.stored[1]);
   EXPECT_EQ(first, fx.m.LastVid);
 
   fx.stored.clear();
   h.ack += 6;
-  ASSERT_EQ(send(kSinglePoint, fx.port1()), sim::kProtoVjCompressed);
+  ASSERT_EQ(send(kSinglePoint, fx.port1()), kProtoVjCompressed);
   ASSERT_EQ(fx.stored.size(), 2u);
   EXPECT_EQ(fx.stored[0].ta, TaRaw104);
-  EXPECT_EQ(fx.stored[0].prot, sim::kProtoVjCompressed);
+  EXPECT_EQ(fx.stored[0].prot, kProtoVjCompressed);
   EXPECT_EQ(fx.stored[0].ofs, 2);
   EXPECT_EQ(DataOf(fx.stored[1]), kSinglePoint);
   EXPECT_EQ(fx.stored[1].stat, StatOk);
@@ -360,7 +365,7 @@ TEST(Unwrap, VanJacobsonFrames) {
   fx.stored.clear();
   h.ack += 16;
   h.flags = sim::kTcpAck;
-  ASSERT_EQ(send({}, fx.port1()), sim::kProtoVjCompressed);
+  ASSERT_EQ(send({}, fx.port1()), kProtoVjCompressed);
   ASSERT_EQ(fx.stored.size(), 1u);
   EXPECT_EQ(fx.stored[0].ta, TaRaw);  // a compressed acknowledgement has no APDU to find
 }

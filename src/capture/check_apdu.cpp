@@ -1,26 +1,28 @@
 #include "capture/check_apdu.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "config/monitor.h"
 #include "iec104/cause_lists.h"
 #include "iec104/type_table.h"
+#include "model/apdu.h"
 #include "model/helpers.h"
 
 namespace qlxs {
 
 namespace {
 
-// Octets of an I-format APDU before its first information object address.
-constexpr int kApduHeader = 12;
-constexpr int kIoaSize = 3;
 constexpr uint8_t kFileSegment = 125;
 constexpr uint8_t kDirectory = 126;
 // APDU offset of the segment length octet of a file segment.
 constexpr int kSegmentLengthAt = 18;
 
-// The verdict on the ASDU of an I-format APDU of `a` octets.
-uint8_t CheckAsdu(const Monitor& m, const uint8_t* b, int a) {
-  if (a < kApduHeader) return StatAsduLengthError;  // only when the length octet lies about the APDU
-  const uint8_t typ = b[6];
+// The verdict on the ASDU of an I-format APDU of `a` octets, whose leading
+// fields are in `v`.
+uint8_t CheckAsdu(const Monitor& m, const T_ApduView& v, const uint8_t* b, int a) {
+  if (a < kApduHeaderSize) return StatAsduLengthError;  // only when the length octet lies about the APDU
+  const uint8_t typ = v.typ;
   const uint16_t word = TypeWord(typ);
   uint8_t verdict;
   if (IsDefinedType(typ)) {
@@ -31,20 +33,19 @@ uint8_t CheckAsdu(const Monitor& m, const uint8_t* b, int a) {
     return StatUnknownType;
   }
 
-  const int n = b[7] & 0x7F;
-  const bool sq = b[7] & 0x80;
+  const int n = v.struk & kStructureCount;
+  const bool sq = v.struk & kStructureSq;
   if (sq ? !(word & kTypeSequence) : (n == 0 || typ == kDirectory || (n > 1 && !(word & kTypeSeveral))))
     return StatStructureError;
 
   if (typ == kFileSegment)
     return a > kSegmentLengthAt && a == kSegmentLengthAt + 1 + b[kSegmentLengthAt] ? verdict : uint8_t{StatAsduLengthError};
   const int objects = sq ? 1 : n;
-  if (a != n * ElementSize(typ) + kIoaSize * objects + kApduHeader) return StatAsduLengthError;
+  if (a != n * ElementSize(typ) + kIoaSize * objects + kApduHeaderSize) return StatAsduLengthError;
 
-  const uint8_t urs = b[8];
-  const int cot = urs & 0x3F;
+  const int cot = v.urs & kCauseMask;
   if (CausePermitted(m.AllgVar, TypeGroup(m.AllgVar, typ), cot)) return verdict;
-  if (m.PrgPar.frburs.frb[urs].wd() == 0) return StatCauseError;
+  if (m.PrgPar.frburs.frb[v.urs].wd() == 0) return StatCauseError;
   if (CausePermitted(m.AllgVar, 0, cot)) return StatCauseError;
   return StatUserCause;
 }
@@ -54,25 +55,26 @@ uint8_t CheckAsdu(const Monitor& m, const uint8_t* b, int a) {
 void CheckApdu(Monitor& m, T_ComVar& port) {
   T_Telegramm& te = port.em.te;
   const int a = te.lg - te.idm;
-  const uint8_t len = a > 1 ? te.b[1] : 0;
-  uint8_t ctl[4] = {};
-  for (int i = 0; i < 4 && 2 + i < a; ++i) ctl[i] = te.b[2 + i];
-  const uint16_t w = static_cast<uint16_t>(ctl[0] | ctl[1] << 8);
-  const uint16_t r = static_cast<uint16_t>(ctl[2] | ctl[3] << 8);
+  // The leading fields of the APDU; those a too short APDU lacks read as
+  // zero, so nothing beyond the APDU is looked at.
+  T_ApduView v{};
+  std::memcpy(&v, te.b, static_cast<size_t>(std::clamp<int>(a, 0, sizeof v)));
+  const uint16_t w = v.snr;
+  const uint16_t r = v.rnr;
 
   te.stat = StatOk;
-  if (!(ctl[0] & 1)) {
+  if (!(w & kApciNotI)) {
     te.ta = TaIFormat;
-    if (len < 13) te.stat = StatLengthError;
-  } else if (!(ctl[0] & 2)) {
+    if (v.tlg < kMinILength) te.stat = StatLengthError;
+  } else if (!(w & kApciU)) {
     te.ta = TaSFormat;
-    if (len != 4) te.stat = StatLengthError;
+    if (v.tlg != kApciLength) te.stat = StatLengthError;
   } else {
     te.ta = TaUFormat;
-    if (!(BitCount16(w & 0xFFFC) == 1 && w <= 0xFF && r == 0)) te.stat = StatControlError;
-    if (len != 4) te.stat = StatLengthError;
+    if (!(BitCount16(w & kUFunctionBits) == 1 && w <= 0xFF && r == 0)) te.stat = StatControlError;
+    if (v.tlg != kApciLength) te.stat = StatLengthError;
   }
-  if (te.ta == TaIFormat && te.stat == StatOk) te.stat = CheckAsdu(m, te.b, a);
+  if (te.ta == TaIFormat && te.stat == StatOk) te.stat = CheckAsdu(m, v, te.b, a);
 }
 
 }  // namespace qlxs

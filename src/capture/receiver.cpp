@@ -7,19 +7,13 @@
 #include "capture/unwrap.h"
 #include "config/monitor.h"
 #include "log/store.h"
+#include "model/ppp.h"
 #include "platform/clock.h"
 #include "platform/serial_port.h"
 
 namespace qlxs {
 
 namespace {
-
-constexpr uint8_t kFlag = 0x7E;
-constexpr uint8_t kCr = 0x0D;
-constexpr uint8_t kLf = 0x0A;
-// The unwrapping may write a little past the end of a very short frame (the
-// protocol octet of an IPv4 header at most 14 octets in).
-constexpr int kShortFrameMargin = 16;
 
 // True once the tick `now` lies after `deadline`. The difference is taken
 // modulo 2^32, so a deadline set just before the 32-bit tick wraps (every
@@ -127,7 +121,7 @@ void ReceiveBlock(Monitor& m, T_ComVar& port, const uint8_t* block, size_t count
     const size_t room = lg < limit ? static_cast<size_t>(limit - lg) : 1;
     size_t stop = std::min(count, i + room);
     if (!flagKnown || flagAt < i) {
-      flagAt = next(kFlag, i);
+      flagAt = next(kPppFlag, i);
       flagKnown = true;
     }
     if (flagAt < stop) stop = flagAt + 1;
@@ -147,7 +141,7 @@ void ReceiveBlock(Monitor& m, T_ComVar& port, const uint8_t* block, size_t count
     em.anz = static_cast<uint16_t>(count - i);
 
     const uint8_t c = run[len - 1];
-    if (c == kFlag) {
+    if (c == kPppFlag) {
       em.tosyn = now + port.bp.tosyn;
       if (lg == 1) continue;  // an opening flag
       close();                // the flag closes the frame and is its last octet
@@ -190,9 +184,9 @@ void CompleteFrame(Monitor& m, T_ComVar& port) {
     ++te.lg;
   } else {
     const int lg = te.lg;
-    const bool framed = em.synlast || (lg > 0 && te.b[0] == kFlag);
+    const bool framed = em.synlast || (lg > 0 && te.b[0] == kPppFlag);
     const uint8_t last = lg > 0 ? te.b[lg - 1] : 0;
-    if (lg > 0 && last == kFlag) em.synlast = true;
+    if (lg > 0 && last == kPppFlag) em.synlast = true;
     if (framed && em.synlast) {
       te.stat = StatOk;
       ppp = true;
@@ -216,35 +210,21 @@ void CompleteFrame(Monitor& m, T_ComVar& port) {
     return;
   }
 
-  // The unwrapping works on `em.te` in place (unstuffing it, and for a short
-  // frame possibly writing just past its end), but the raw telegram must
-  // carry the octets as received. Keep them, and the header, to put them
-  // back for storing; then give the unwrapped frame back to the extraction.
-  const int kept = std::max(used, kShortFrameMargin);
-  uint8_t octets[kTelegramDataSize];
-  uint8_t unwrapped[kTelegramDataSize];
-  uint8_t rawHeader[kTelegramHeaderSize];
-  uint8_t unwrappedHeader[kTelegramHeaderSize];
-  std::memcpy(octets, te.b, kept);
-  std::memcpy(rawHeader, &te, kTelegramHeaderSize);
-
-  const bool payload = UnwrapFrame(m, port);
-
-  std::memcpy(unwrappedHeader, &te, kTelegramHeaderSize);
-  const uint8_t stat = te.stat, ta = te.ta, ofs = te.ofs;
-  const uint16_t prot = te.prot;
-  std::memcpy(&te, rawHeader, kTelegramHeaderSize);
-  te.stat = stat;
-  te.ta = ta;
-  te.ofs = ofs;
-  te.prot = prot;
-  std::memcpy(unwrapped, te.b, kept);
-  std::memcpy(te.b, octets, kept);
+  // The unwrapping leaves the frame as received and puts the unstuffed
+  // octets aside; the raw telegram is the frame with its verdict.
+  T_Unwrapped unwrapped;
+  const bool payload = UnwrapFrame(m, port, unwrapped);
+  te.stat = unwrapped.stat;
+  te.ta = unwrapped.ta;
+  te.ofs = unwrapped.ofs;
+  te.prot = unwrapped.prot;
   StoreTelegram(m, te);
-  std::memcpy(te.b, unwrapped, kept);
-  std::memcpy(&te, unwrappedHeader, kTelegramHeaderSize);
 
-  if (payload) ExtractApdus(m, port);
+  if (!payload) {
+    ClearUsed(em, used);  // the unwrapping wrote nothing into the frame
+    return;
+  }
+  ExtractApdus(m, port, unwrapped);
   ResetReceiver(port);
 }
 

@@ -1,49 +1,44 @@
 #include "capture/unwrap.h"
 
+#include <arpa/inet.h>
+
 #include <algorithm>
 #include <cstring>
 
 #include "capture/check_apdu.h"
 #include "config/monitor.h"
 #include "log/store.h"
+#include "model/apdu.h"
 #include "model/port_params.h"
+#include "model/ppp.h"
 
 namespace qlxs {
 
 namespace {
 
-constexpr uint8_t kFlag = 0x7E;
-constexpr uint8_t kEscape = 0x7D;
-constexpr uint8_t kApduStart = 0x68;
-constexpr uint16_t kProtoIp = 0x0021;
-constexpr uint16_t kProtoVjCompressed = 0x002D;
-constexpr uint16_t kProtoVjUncompressed = 0x002F;
-constexpr int kIpMinHeader = 20;
-constexpr int kTcpMinHeader = 20;
-constexpr uint8_t kIpProtoTcp = 6;
 // Octets after a frame's information field: the FCS and the closing flag.
-constexpr int kFrameTrailer = 3;
+constexpr int kFrameTrailer = kPppFcsSize + 1;
+// First octet of a Van Jacobson compressed frame that may start its APDU.
+constexpr int kVjFirstApduStart = 3;
 // The longest piece of payload kept when it does not start an APDU.
 constexpr int kMaxOtherPiece = 255;
-
-int Get16(const uint8_t* p) { return p[0] << 8 | p[1]; }
 
 bool IsFree(const T_PendingApdu& s) {
   static constexpr uint8_t kZero[4] = {};
   return std::memcmp(s.key.sip, kZero, 4) == 0;
 }
 
-// Reads the PPP address, control and protocol fields; false when the frame
-// is too short to hold its protocol field.
-bool ReadPppHeader(T_Telegramm& te) {
-  const int lg = te.lg;
-  const uint8_t* b = te.b;
+// Reads the PPP address, control and protocol fields of the unstuffed
+// frame; false when it is too short to hold its protocol field.
+bool ReadPppHeader(T_Unwrapped& u) {
+  const int lg = u.lg;
+  const uint8_t* b = u.b;
   int pos = 0;
-  if (lg >= 3 && b[0] == kFlag && b[1] == 0xFF && b[2] == 0x03) {
+  if (lg >= 3 && b[0] == kPppFlag && b[1] == kPppAddress && b[2] == kPppControl) {
     pos = 3;
-  } else if (lg >= 2 && b[0] == 0xFF && b[1] == 0x03) {
+  } else if (lg >= 2 && b[0] == kPppAddress && b[1] == kPppControl) {
     pos = 2;
-  } else if (lg >= 1 && b[0] == kFlag) {
+  } else if (lg >= 1 && b[0] == kPppFlag) {
     pos = 1;
   }
   if (pos >= lg) return false;
@@ -54,76 +49,82 @@ bool ReadPppHeader(T_Telegramm& te) {
     prot = prot << 8 | b[pos + 1];
     len = 2;
   }
-  te.prot = static_cast<uint16_t>(prot);
-  te.ofs = static_cast<uint8_t>(pos + len);
+  u.prot = static_cast<uint16_t>(prot);
+  u.ofs = static_cast<uint8_t>(pos + len);
   return true;
 }
 
 // A Van Jacobson compressed frame names no addresses and its compressed
 // header has no fixed length: the APDU is the one that ends right before
 // the FCS and the closing flag.
-bool UnwrapVjCompressed(Monitor& m, T_EmpfVar& em) {
-  T_Telegramm& te = em.te;
-  const int lg = te.lg;
+bool UnwrapVjCompressed(const Monitor& m, T_Unwrapped& u) {
+  const int lg = u.lg;
   // Every start octet is tried, also one that follows a start octet whose
   // length did not fit: the last octet of the compressed header may be 0x68.
-  for (int j = 3; j <= lg - 4; ++j) {
-    if (te.b[j] == kApduStart && j + te.b[j + 1] + 5 == lg) {
-      te.ta = TaRaw104;
-      em.vid = m.LastVid;
-      em.pofs = static_cast<uint16_t>(j);
-      em.plg = static_cast<uint16_t>(te.b[j + 1] + 2);
+  for (int j = kVjFirstApduStart; j <= lg - 4; ++j) {
+    const int apduLength = kApduFrameOctets + u.b[j + 1];
+    if (u.b[j] == kApduStart && j + apduLength + kFrameTrailer == lg) {
+      u.ta = TaRaw104;
+      u.vid = m.LastVid;
+      u.pofs = static_cast<uint16_t>(j);
+      u.plg = static_cast<uint16_t>(apduLength);
       return true;
     }
   }
   return false;
 }
 
-bool UnwrapIp(Monitor& m, T_ComVar& port, bool vjUncompressed) {
-  T_EmpfVar& em = port.em;
-  T_Telegramm& te = em.te;
-  uint8_t* ip = te.b + te.ofs;
+bool UnwrapIp(Monitor& m, const T_ComVar& port, bool vjUncompressed, T_Unwrapped& u) {
+  const uint8_t* ip = u.b + u.ofs;
   // Octets that arrived for the datagram: up to the FCS when a flag closed
   // the frame, all of them when the time-out did.
-  int avail = te.lg - te.ofs;
-  if (te.lg > 0 && te.b[te.lg - 1] == kFlag) avail -= kFrameTrailer;
+  int avail = u.lg - u.ofs;
+  if (u.lg > 0 && u.b[u.lg - 1] == kPppFlag) avail -= kFrameTrailer;
 
-  if (avail < 1 || ip[0] >> 4 != 4 || avail < kIpMinHeader) {
-    te.stat = StatNotIpv4;
+  if (avail < kIpMinHeader) {
+    u.stat = StatNotIpv4;
     return false;
   }
-  if (vjUncompressed) ip[9] = kIpProtoTcp;  // the octet held the connection slot
-  if (ip[9] != kIpProtoTcp) return false;
-  const int total = Get16(ip + 2);
+  T_IpHd iph;
+  std::memcpy(&iph, ip, sizeof iph);
+  if (iph.vlg >> 4 != kIpVersion4) {
+    u.stat = StatNotIpv4;
+    return false;
+  }
+  // In an uncompressed Van Jacobson frame the protocol octet holds the
+  // connection slot; the datagram is TCP all the same.
+  if (!vjUncompressed && iph.pro != kIpProtoTcp) return false;
+  const int total = ntohs(iph.tlg);
   if (total == 0) {
-    te.stat = StatIpLengthZero;
+    u.stat = StatIpLengthZero;
     return false;
   }
   const int dlen = std::min(total, avail);
-  const int ihl = 4 * (ip[0] & 0x0F);
+  const int ihl = 4 * (iph.vlg & 0x0F);
   if (ihl < kIpMinHeader || ihl + kTcpMinHeader > dlen) {
-    te.stat = StatNotIpv4;
+    u.stat = StatNotIpv4;
     return false;
   }
-  const uint8_t* tcp = ip + ihl;
-  const int thl = 4 * (tcp[12] >> 4);
+  T_TcpHd tcph;
+  std::memcpy(&tcph, ip + ihl, sizeof tcph);
+  const int thl = 4 * (tcph.lg >> 4);
   if (thl < kTcpMinHeader || ihl + thl > dlen) {
-    te.stat = StatNotIpv4;
+    u.stat = StatNotIpv4;
     return false;
   }
-  if (total > avail && te.stat != StatTimeout) te.stat = StatNotIpv4;  // octets of the datagram are missing
+  if (total > avail && u.stat != StatTimeout) u.stat = StatNotIpv4;  // octets of the datagram are missing
 
   const int port104 = Iec104Port(port.bp);
-  if (Get16(tcp) != port104 && Get16(tcp + 2) != port104) return false;
-  te.ta = TaRaw104;
-  std::memcpy(em.vid.sip, ip + 12, 4);
-  std::memcpy(em.vid.dip, ip + 16, 4);
-  std::memcpy(em.vid.sprt, tcp, 2);
-  std::memcpy(em.vid.dprt, tcp + 2, 2);
-  m.LastVid = em.vid;
+  if (ntohs(tcph.sprt) != port104 && ntohs(tcph.dprt) != port104) return false;
+  u.ta = TaRaw104;
+  std::memcpy(u.vid.sip, iph.sip, sizeof u.vid.sip);
+  std::memcpy(u.vid.dip, iph.dip, sizeof u.vid.dip);
+  std::memcpy(u.vid.sprt, &tcph.sprt, sizeof u.vid.sprt);
+  std::memcpy(u.vid.dprt, &tcph.dprt, sizeof u.vid.dprt);
+  m.LastVid = u.vid;
   if (ihl + thl >= dlen) return false;  // acknowledgement, connection set-up or release
-  em.pofs = static_cast<uint16_t>(te.ofs + ihl + thl);
-  em.plg = static_cast<uint16_t>(dlen - ihl - thl);
+  u.pofs = static_cast<uint16_t>(u.ofs + ihl + thl);
+  u.plg = static_cast<uint16_t>(dlen - ihl - thl);
   return true;
 }
 
@@ -162,45 +163,33 @@ T_PendingApdu* FindPending(Monitor& m, const T_VId& vid) {
 
 void Unstuff(T_Telegramm& t) {
   const int lg = std::clamp<int>(t.lg, 0, kTelegramDataSize);
-  uint8_t* const b = t.b;
-  int out = 0;
-  // Under a full control-character map escapes are frequent and irregular.
-  // Each octet is written at `out` and kept (out advances) unless it is an
-  // escape; the octet after an escape is written XOR 0x20. Only a one-bit
-  // state runs from octet to octet, so there is no branch to mispredict. A
-  // lone escape at the end escapes nothing and is dropped.
-  unsigned escapePending = 0;
-  for (int i = 0; i < lg; ++i) {
-    const uint8_t c = b[i];
-    const unsigned escape = static_cast<unsigned>(c == kEscape) & ~escapePending & 1u;
-    b[out] = static_cast<uint8_t>(c ^ (escapePending << 5));
-    out += static_cast<int>(1u - escape);
-    escapePending = escape;
-  }
-  t.lg = static_cast<int16_t>(out);
+  t.lg = static_cast<int16_t>(UnstuffOctets(t.b, lg, t.b));
 }
 
-bool UnwrapFrame(Monitor& m, T_ComVar& port) {
-  T_EmpfVar& em = port.em;
-  em.pofs = em.plg = 0;
-  Unstuff(em.te);
-  if (!ReadPppHeader(em.te)) return false;
-  switch (em.te.prot) {
-    case kProtoVjCompressed: return UnwrapVjCompressed(m, em);
-    case kProtoVjUncompressed: return UnwrapIp(m, port, true);
-    case kProtoIp: return UnwrapIp(m, port, false);
+bool UnwrapFrame(Monitor& m, const T_ComVar& port, T_Unwrapped& out) {
+  const T_Telegramm& te = port.em.te;
+  out.stat = te.stat;
+  out.ta = te.ta;
+  out.prot = te.prot;
+  out.ofs = te.ofs;
+  out.vid = T_VId{};
+  out.pofs = out.plg = 0;
+  out.lg = UnstuffOctets(te.b, std::clamp<int>(te.lg, 0, kTelegramDataSize), out.b);
+  if (!ReadPppHeader(out)) return false;
+  switch (out.prot) {
+    case kProtoVjCompressed: return UnwrapVjCompressed(m, out);
+    case kProtoVjUncompressed: return UnwrapIp(m, port, true, out);
+    case kProtoIp: return UnwrapIp(m, port, false, out);
     default: return false;
   }
 }
 
-void ExtractApdus(Monitor& m, T_ComVar& port) {
+void ExtractApdus(Monitor& m, T_ComVar& port, const T_Unwrapped& u) {
   T_EmpfVar& em = port.em;
   T_Telegramm& te = em.te;
-  // The telegram under construction carries the APDUs, so the payload is
-  // read from a copy.
-  uint8_t payload[kTelegramDataSize];
-  const int plen = std::min<int>(em.plg, kTelegramDataSize - em.pofs);
-  std::memcpy(payload, te.b + em.pofs, static_cast<size_t>(std::max(plen, 0)));
+  em.vid = u.vid;
+  const uint8_t* const payload = u.b + u.pofs;
+  const int plen = std::min<int>(u.plg, kTelegramDataSize - u.pofs);
   const double dt = te.dt;
   const uint8_t ek = te.ek;
   const uint16_t prot = te.prot;
@@ -213,7 +202,7 @@ void ExtractApdus(Monitor& m, T_ComVar& port) {
       const int have = slot->te.lg;
       // A slot that holds only the start octet learns the length from the
       // first octet of this payload.
-      const int need = (have >= 2 ? slot->te.b[1] : payload[cur]) + 2;
+      const int need = (have >= kApduFrameOctets ? slot->te.apdu().tlg : payload[cur]) + kApduFrameOctets;
       const int n = std::min(remaining, need - have);
       std::memcpy(te.b, payload + cur, static_cast<size_t>(n));
       te.lg = static_cast<int16_t>(n);
@@ -236,7 +225,7 @@ void ExtractApdus(Monitor& m, T_ComVar& port) {
     } else if (payload[cur] == kApduStart) {
       // A start octet that ends the segment waits for its length octet like
       // any other beginning of an APDU.
-      const int need = remaining >= 2 ? payload[cur + 1] + 2 : 2;
+      const int need = kApduFrameOctets + (remaining >= kApduFrameOctets ? payload[cur + 1] : 0);
       const int n = std::min(remaining, need);
       std::memcpy(te.b, payload + cur, static_cast<size_t>(n));
       te.lg = static_cast<int16_t>(n);

@@ -39,23 +39,39 @@ struct T_PendingApdu {
 /// The table of pending APDUs, shared by both ports.
 using PendingApduTable = std::array<T_PendingApdu, kPendingSlots>;
 
+/// What `UnwrapFrame` finds in a frame. The frame itself stays as received;
+/// the unstuffed octets and the verdict live here.
+struct T_Unwrapped {
+  uint8_t stat = 0;   ///< status of the frame: as it came, or 23 or 59
+  uint8_t ta = 0;     ///< class of the frame: as it came, or 5 for IEC 104 traffic
+  uint16_t prot = 0;  ///< PPP protocol number (as it came when the frame is too short for one)
+  uint8_t ofs = 0;    ///< offset of the information field in `b` (as it came likewise)
+  T_VId vid{};        ///< identity of the segment, for IEC 104 traffic
+  uint16_t pofs = 0;  ///< start of the IEC 104 payload in `b`
+  uint16_t plg = 0;   ///< octets of that payload
+  int lg = 0;         ///< octets of the unstuffed frame in `b`
+  uint8_t b[kTelegramDataSize];  ///< the unstuffed frame; octets beyond `lg` are undefined
+};
+
 /// Removes the PPP byte stuffing of `t` in place: 0x7D and the octet after it
 /// become that octet XOR 0x20; flags stay. A trailing lone 0x7D is dropped.
 void Unstuff(T_Telegramm& t);
 
-/// Analyses the frame under construction of `port` (`em.te`) in place:
-/// unstuffs it and reads the PPP, IPv4 and TCP headers. Sets `prot` and
-/// `ofs`; sets `ta` 5 for IEC 104 traffic and `stat` 23 or 59 for faulty
-/// IPv4 datagrams; prepares `em.vid`, `em.pofs` and `em.plg` and updates
-/// `LastVid`. Returns true when the frame carries IEC 104 payload that
-/// `ExtractApdus` must cut.
-bool UnwrapFrame(Monitor& m, T_ComVar& port);
+/// Analyses the frame under construction of `port` (`em.te`, left
+/// untouched): unstuffs it into `out` and reads the PPP, IPv4 and TCP
+/// headers. Gives `out` the frame's status, class, `prot` and `ofs` as the
+/// raw telegram must carry them: class 5 for IEC 104 traffic, status 23 or
+/// 59 for faulty IPv4 datagrams. For IEC 104 traffic it also gives the
+/// segment's identity and its payload range, and updates `LastVid`. Returns
+/// true when the frame carries IEC 104 payload that `ExtractApdus` must cut.
+bool UnwrapFrame(Monitor& m, const T_ComVar& port, T_Unwrapped& out);
 
-/// Cuts the payload that `UnwrapFrame` found into APDU and piece telegrams:
-/// completes a pending APDU of the same identity first, checks every
-/// complete APDU and stores each telegram in payload order. Call it after
-/// the raw frame has been stored.
-void ExtractApdus(Monitor& m, T_ComVar& port);
+/// Cuts the payload that `UnwrapFrame` found in `u` into APDU and piece
+/// telegrams, built in the telegram under construction of `port` from its
+/// header (the raw frame's): completes a pending APDU of the same identity
+/// first, checks every complete APDU and stores each telegram in payload
+/// order. Call it after the raw frame has been stored.
+void ExtractApdus(Monitor& m, T_ComVar& port, const T_Unwrapped& u);
 
 /// Empties `PendingApdus` (going online).
 void ClearPendingApdus(Monitor& m);

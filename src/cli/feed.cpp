@@ -112,13 +112,13 @@ int RunFeed(int argc, char** argv) {
     return kExitOk;
   }
   std::vector<std::string> names;
-  long chunk = 1519;
+  long chunk = kReceiveBlockSize;
   long size = 0;  // 0: the monitor's maximum log size
   bool force = false;
   for (int i = 0; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--chunk") {
-      if (i + 1 >= argc || !ParseNumber(argv[i + 1], 1, 1519, chunk))
+      if (i + 1 >= argc || !ParseNumber(argv[i + 1], 1, kReceiveBlockSize, chunk))
         return Usage("--chunk takes a number from 1 to 1519");
       ++i;
     } else if (a == "--size") {
@@ -189,7 +189,7 @@ int RunFeed(int argc, char** argv) {
 
   StoreTally tally;
   m->onStored = [&tally](const T_Telegramm& t) { tally.Add(t); };
-  uint8_t block[1519];
+  uint8_t block[kReceiveBlockSize];
   int readError = 0;
   std::string readErrorPath;
   while ((!inputs[0].done || !inputs[1].done) && StopSignal() == 0) {

@@ -7,47 +7,48 @@ namespace {
 constexpr std::array<uint16_t, kTypeTableSize> MakeTypeTable() {
   std::array<uint16_t, kTypeTableSize> t{};
   struct Row {
-    uint16_t word;
-    std::array<uint8_t, 8> types;
-    int count;
+    uint16_t flags;
+    uint8_t size;  // element size
+    std::array<uint8_t, 8> types;  // ended by the first 0 (type 0 is undefined)
   };
   // One row per property word and the types that have it.
   constexpr Row rows[] = {
-      {0xE001, {1, 3}, 2},
-      {0x5204, {2, 4}, 2},
-      {0xE002, {5, 21}, 2},
-      {0x5205, {6}, 1},
-      {0xE005, {7, 13, 15, 20}, 4},
-      {0x5208, {8, 14, 16}, 3},
-      {0xE003, {9, 11}, 2},
-      {0x5206, {10, 12, 17}, 3},
-      {0x1207, {18, 19}, 2},
-      {0xC808, {30, 31}, 2},
-      {0xC809, {32}, 1},
-      {0xC80C, {33, 36, 37}, 3},
-      {0xC80A, {34, 35, 38}, 3},
-      {0x880B, {39, 40}, 2},
-      {0x8401, {45, 46, 47, 100, 101, 105, 113}, 7},
-      {0x8403, {48, 49, 110, 111}, 4},
-      {0x8405, {50, 112}, 2},
-      {0x8404, {51}, 1},
-      {0x8C08, {58, 59, 60}, 3},
-      {0x8C0A, {61, 62}, 2},
-      {0x8C0C, {63}, 1},
-      {0x8C0B, {64}, 1},
-      {0x8001, {70}, 1},
-      {0x8000, {102, 125, 128, 129, 130, 131, 132, 133}, 8},
-      {0x8C07, {103}, 1},
-      {0x0602, {104}, 1},
-      {0x8C09, {107}, 1},
-      {0x8006, {120}, 1},
-      {0x8007, {121}, 1},
-      {0x8004, {122, 124}, 2},
-      {0x8005, {123}, 1},
-      {0xA00D, {126}, 1},
+      {kTypeDefined | kTypeSeveral | kTypeSequence, 1, {1, 3}},
+      {kTypeSeveral | kTypeCp24 | kTypeOnly101, 4, {2, 4}},
+      {kTypeDefined | kTypeSeveral | kTypeSequence, 2, {5, 21}},
+      {kTypeSeveral | kTypeCp24 | kTypeOnly101, 5, {6}},
+      {kTypeDefined | kTypeSeveral | kTypeSequence, 5, {7, 13, 15, 20}},
+      {kTypeSeveral | kTypeCp24 | kTypeOnly101, 8, {8, 14, 16}},
+      {kTypeDefined | kTypeSeveral | kTypeSequence, 3, {9, 11}},
+      {kTypeSeveral | kTypeCp24 | kTypeOnly101, 6, {10, 12, 17}},
+      {kTypeCp24 | kTypeOnly101, 7, {18, 19}},
+      {kTypeDefined | kTypeSeveral | kTypeCp56, 8, {30, 31}},
+      {kTypeDefined | kTypeSeveral | kTypeCp56, 9, {32}},
+      {kTypeDefined | kTypeSeveral | kTypeCp56, 12, {33, 36, 37}},
+      {kTypeDefined | kTypeSeveral | kTypeCp56, 10, {34, 35, 38}},
+      {kTypeDefined | kTypeCp56, 11, {39, 40}},
+      {kTypeDefined | kTypeControl, 1, {45, 46, 47, 100, 101, 105, 113}},
+      {kTypeDefined | kTypeControl, 3, {48, 49, 110, 111}},
+      {kTypeDefined | kTypeControl, 5, {50, 112}},
+      {kTypeDefined | kTypeControl, 4, {51}},
+      {kTypeDefined | kTypeCp56 | kTypeControl, 8, {58, 59, 60}},
+      {kTypeDefined | kTypeCp56 | kTypeControl, 10, {61, 62}},
+      {kTypeDefined | kTypeCp56 | kTypeControl, 12, {63}},
+      {kTypeDefined | kTypeCp56 | kTypeControl, 11, {64}},
+      {kTypeDefined, 1, {70}},
+      {kTypeDefined, 0, {102, 125, 128, 129, 130, 131, 132, 133}},
+      {kTypeDefined | kTypeCp56 | kTypeControl, 7, {103}},
+      {kTypeControl | kTypeOnly101, 2, {104}},
+      {kTypeDefined | kTypeCp56 | kTypeControl, 9, {107}},
+      {kTypeDefined, 6, {120}},
+      {kTypeDefined, 7, {121}},
+      {kTypeDefined, 4, {122, 124}},
+      {kTypeDefined, 5, {123}},
+      {kTypeDefined | kTypeSequence, 13, {126}},
   };
   for (const Row& r : rows)
-    for (int i = 0; i < r.count; ++i) t[r.types[i]] = r.word;
+    for (const uint8_t type : r.types)
+      if (type != 0) t[type] = static_cast<uint16_t>(r.flags | r.size);
   return t;
 }
 

@@ -24,8 +24,6 @@ struct T_EmpfVar {
   uint32_t tosyn = 0;    ///< tick deadline after which flag synchronisation is lost
   uint16_t fehl = 0;     ///< line-error code of the block being processed (5 = break)
   T_VId vid{};           ///< identity of the TCP segment being unwrapped
-  uint16_t pofs = 0;     ///< start of that segment's payload in the unstuffed frame
-  uint16_t plg = 0;      ///< octets of that payload
   uint16_t anz = 0;      ///< octets of the current block not yet consumed
   T_Telegramm te{};      ///< the telegram under construction
   uint8_t enr = 0;       ///< receiver number copied into `ek`: 1 or 3

@@ -19,6 +19,7 @@
 #include "log/log_messages.h"
 #include "log/log_reader.h"
 #include "log/online_ring.h"
+#include "model/ppp.h"
 #include "model/typed_file.h"
 #include "platform/message_sink.h"
 
@@ -178,8 +179,6 @@ LogCopyResult SaveLogAs(Monitor& m, const std::string& target) {
 
 namespace {
 
-constexpr uint8_t kFlag = 0x7E;
-
 // What a replay puts aside of a capture that is going on.
 struct LiveState {
   std::array<T_EmpfVar, 2> em;
@@ -219,7 +218,7 @@ void PlaceStoredFrame(T_EmpfVar& em, const T_Telegramm& stored) {
   }
   // Only a flag closes a PPP frame. A frame that closed at a flag was a PPP
   // frame unless it was stored as not delimited (no flag synchronisation).
-  const bool closedAtFlag = lg > 0 && te.b[lg - 1] == kFlag;
+  const bool closedAtFlag = lg > 0 && te.b[lg - 1] == kPppFlag;
   em.synlast = closedAtFlag && te.stat != StatNoFrame;
   // Any other frame with an IPv4 verdict was closed by the reception time-out.
   if (!closedAtFlag && (te.stat == StatNotIpv4 || te.stat == StatIpLengthZero)) te.stat = StatTimeout;

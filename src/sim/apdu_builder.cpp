@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "model/apdu.h"
 #include "model/date_time.h"
 
 namespace qlxs::sim {
@@ -63,22 +64,22 @@ void FileId(Bytes& out, Rng& rng) { Le16(out, static_cast<uint16_t>(1 + rng.Belo
 
 }  // namespace
 
-Bytes UApdu(uint8_t function) { return {0x68, 0x04, function, 0x00, 0x00, 0x00}; }
+Bytes UApdu(uint8_t function) { return {kApduStart, kApciLength, function, 0x00, 0x00, 0x00}; }
 
 Bytes SApdu(uint16_t nr) {
   const uint16_t r = static_cast<uint16_t>((nr & 0x7FFF) << 1);
-  return {0x68, 0x04, 0x01, 0x00, static_cast<uint8_t>(r), static_cast<uint8_t>(r >> 8)};
+  return {kApduStart, kApciLength, kApciNotI, 0x00, static_cast<uint8_t>(r), static_cast<uint8_t>(r >> 8)};
 }
 
 Bytes IApdu(uint16_t ns, uint16_t nr, const Asdu& a) {
   Bytes out;
-  out.reserve(12 + a.objects.size());
-  out.push_back(0x68);
-  out.push_back(static_cast<uint8_t>(10 + a.objects.size()));
+  out.reserve(kApduHeaderSize + a.objects.size());
+  out.push_back(kApduStart);
+  out.push_back(static_cast<uint8_t>(kApduHeaderSize - kApduFrameOctets + a.objects.size()));
   Le16(out, static_cast<uint16_t>((ns & 0x7FFF) << 1));
   Le16(out, static_cast<uint16_t>((nr & 0x7FFF) << 1));
   out.push_back(a.typ);
-  out.push_back(static_cast<uint8_t>((a.sq ? 0x80 : 0) | (a.n & 0x7F)));
+  out.push_back(static_cast<uint8_t>((a.sq ? kStructureSq : 0) | (a.n & kStructureCount)));
   out.push_back(a.cot);
   out.push_back(a.ori);
   Le16(out, a.ca);

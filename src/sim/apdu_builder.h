@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <random>
 
+#include "model/apdu.h"
 #include "sim/frame_builder.h"
 
 namespace qlxs::sim {
@@ -55,10 +56,6 @@ enum Cause : uint8_t {
   kCauseInterrogated = 20,
   kCauseCounterRequest = 37,
 };
-
-/// Bits of the cause octet besides the cause.
-inline constexpr uint8_t kCauseNegative = 0x40;
-inline constexpr uint8_t kCauseTest = 0x80;
 
 /// An ASDU ready to be sent: header fields and the information objects as
 /// they go on the line (addresses and elements).

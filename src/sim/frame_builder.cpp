@@ -28,9 +28,9 @@ uint16_t ChecksumFinish(uint32_t sum) {
 namespace {
 
 void PutStuffed(Bytes& out, uint8_t c, uint32_t accm) {
-  if (c == kFlag || c == kEscape || (c < 0x20 && (accm >> c) & 1)) {
-    out.push_back(kEscape);
-    out.push_back(c ^ 0x20);
+  if (c == kPppFlag || c == kPppEscape || (c < 0x20 && (accm >> c) & 1)) {
+    out.push_back(kPppEscape);
+    out.push_back(c ^ kPppEscapeXor);
   } else {
     out.push_back(c);
   }
@@ -62,8 +62,8 @@ void AppendPppFrame(Bytes& out, uint16_t protocol, const uint8_t* info, size_t n
   Bytes body;
   body.reserve(n + 6);
   if (framing.addressControl) {
-    body.push_back(0xFF);
-    body.push_back(0x03);
+    body.push_back(kPppAddress);
+    body.push_back(kPppControl);
   }
   if (!(framing.compressProtocol && protocol < 0x100)) body.push_back(static_cast<uint8_t>(protocol >> 8));
   body.push_back(static_cast<uint8_t>(protocol));
@@ -72,9 +72,9 @@ void AppendPppFrame(Bytes& out, uint16_t protocol, const uint8_t* info, size_t n
   body.push_back(static_cast<uint8_t>(fcs));
   body.push_back(static_cast<uint8_t>(fcs >> 8));
 
-  if (openingFlag) out.push_back(kFlag);
+  if (openingFlag) out.push_back(kPppFlag);
   for (uint8_t c : body) PutStuffed(out, c, framing.accm);
-  out.push_back(kFlag);
+  out.push_back(kPppFlag);
 }
 
 Bytes BuildTcpIpDatagram(const TcpIpHeader& h, const uint8_t* payload, size_t n) {
@@ -91,7 +91,7 @@ Bytes BuildTcpIpDatagram(const TcpIpHeader& h, const uint8_t* payload, size_t n)
   Put16(ip + 4, h.ipId);
   Put16(ip + 6, 0x4000);  // don't fragment
   ip[8] = h.ttl;
-  ip[9] = 6;
+  ip[9] = kIpProtoTcp;
   std::memcpy(ip + 12, h.src, 4);
   std::memcpy(ip + 16, h.dst, 4);
   if (!ipOpt.empty()) std::memcpy(ip + 20, ipOpt.data(), ipOpt.size());
@@ -112,7 +112,7 @@ Bytes BuildTcpIpDatagram(const TcpIpHeader& h, const uint8_t* payload, size_t n)
   std::memcpy(pseudo, h.src, 4);
   std::memcpy(pseudo + 4, h.dst, 4);
   pseudo[8] = 0;
-  pseudo[9] = 6;
+  pseudo[9] = kIpProtoTcp;
   Put16(pseudo + 10, static_cast<uint16_t>(thl + n));
   Put16(tcp + 16, ChecksumFinish(ChecksumAdd(ChecksumAdd(0, pseudo, 12), tcp, thl + n)));
   return d;

@@ -8,21 +8,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "model/ppp.h"
+
 namespace qlxs::sim {
 
 /// A run of octets.
 using Bytes = std::vector<uint8_t>;
-
-/// PPP protocol numbers the builder and the simulator use.
-inline constexpr uint16_t kProtoIp = 0x0021;
-inline constexpr uint16_t kProtoVjCompressed = 0x002D;
-inline constexpr uint16_t kProtoVjUncompressed = 0x002F;
-inline constexpr uint16_t kProtoIpcp = 0x8021;
-inline constexpr uint16_t kProtoLcp = 0xC021;
-
-/// HDLC flag and control-escape octets.
-inline constexpr uint8_t kFlag = 0x7E;
-inline constexpr uint8_t kEscape = 0x7D;
 
 /// Async control character map that escapes all 32 control octets.
 inline constexpr uint32_t kFullAccm = 0xFFFFFFFF;

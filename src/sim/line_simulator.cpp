@@ -5,6 +5,7 @@
 #include <deque>
 #include <string_view>
 
+#include "model/apdu.h"
 #include "model/date_time.h"
 #include "sim/apdu_builder.h"
 
@@ -51,9 +52,6 @@ namespace {
 constexpr size_t kMaxPayload = 600;
 // I-format APDUs a peer receives before it must acknowledge them.
 constexpr int kAckWindow = 8;
-
-constexpr uint8_t kLf = 0x0A;
-constexpr uint8_t kCr = 0x0D;
 
 // Monitor-direction types with several objects per ASDU, and whether SQ = 1
 // is allowed for them (types with time tags never use sequences).
@@ -210,7 +208,7 @@ FrameInfo Simulator::EmitFrame(Side& s, uint16_t protocol, const Bytes& info, co
     // The opening flag closes what waits in the receiver.
     ExpectedTelegram t;
     t.data = s.pending;
-    t.data.push_back(kFlag);
+    t.data.push_back(kPppFlag);
     if (s.pendingInSync) {
       // Noise between frames: a PPP frame of an unknown one-octet protocol.
       t.prot = s.pending[0];
@@ -264,7 +262,7 @@ FrameInfo Simulator::SendSegment(Side& s, uint8_t flags, const Bytes& payload, b
     protocol = s.vj.Encode(datagram, info, single || payload.empty());
     if (protocol == kProtoVjCompressed) {
       const size_t hl = s.vj.LastHeaderLength();
-      if (std::find(info.begin(), info.begin() + static_cast<long>(hl), 0x68) != info.begin() + static_cast<long>(hl))
+      if (std::find(info.begin(), info.begin() + static_cast<long>(hl), kApduStart) != info.begin() + static_cast<long>(hl))
         protocol = s.vj.Encode(datagram, info, false);
     }
     compressed = protocol == kProtoVjCompressed;
@@ -422,10 +420,11 @@ void Simulator::MaybeGarbage(Side& s) {
   Bytes g;
   do {
     g.assign(1, static_cast<uint8_t>(rng_.Octet() | 1));
-  } while (g[0] == 0x21 || g[0] == 0x2D || g[0] == 0x2F || g[0] == 0xFF || g[0] == kFlag || g[0] == kEscape);
+  } while (g[0] == (kProtoIp & 0xFF) || g[0] == (kProtoVjCompressed & 0xFF) || g[0] == (kProtoVjUncompressed & 0xFF) ||
+           g[0] == kPppAddress || g[0] == kPppFlag || g[0] == kPppEscape);
   while (static_cast<int>(g.size()) < n) {
     const uint8_t c = rng_.Octet();
-    if (c != kFlag && c != kEscape) g.push_back(c);
+    if (c != kPppFlag && c != kPppEscape) g.push_back(c);
   }
   r_.line[s.line].insert(r_.line[s.line].end(), g.begin(), g.end());
   s.pending = g;
