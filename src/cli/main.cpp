@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "cli/commands.h"
+#include "model/version.h"
 
 namespace qlxs::cli {
 
@@ -54,7 +55,7 @@ int main(int argc, char** argv) {
     return kExitOk;
   }
   if (name == "--version") {
-    std::printf("qlxs-cli %s\n", QLXS_VERSION);
+    std::printf("qlxs-cli %s\n", qlxs::ProgramVersion());
     return kExitOk;
   }
   for (const Command& c : kCommands)
