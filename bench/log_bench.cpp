@@ -2,12 +2,14 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 #include "config/monitor.h"
 #include "log/store.h"
@@ -64,6 +66,34 @@ void BM_StoreTelegram(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(RecordLength(sample.lg)));
 }
 BENCHMARK(BM_StoreTelegram)->Arg(28)->Arg(257)->Arg(1500)->UseRealTime();
+
+// The time the capture loop spends in one checkpoint of the timer tick: the
+// write block, then the ring state, then asking for a flush to the device
+// (the flush itself runs on another thread). This is the longest the loop
+// can be held up by making the log crash-safe; it must stay far below the
+// reception time-out.
+void BM_Checkpoint(benchmark::State& state) {
+  ManualClock clock;
+  RecordingMessageSink sink;
+  auto m = std::make_unique<Monitor>(clock, sink);
+  const std::string path = BenchLogPath();
+  LogOpen(*m, path, false);
+  T_Telegramm t = BenchTelegram(257);
+  for (auto _ : state) {
+    state.PauseTiming();
+    t = BenchTelegram(257);
+    StoreTelegram(*m, t);
+    clock.Advance(kSyncEveryMs);  // every checkpoint also asks for a flush
+    state.ResumeTiming();
+    LogCheckpointIfDue(*m, m->log, clock.Tick());
+  }
+  LogClose(*m);
+  if (m->AllgVar.logerr) state.SkipWithError("writing the log failed");
+  ::unlink(path.c_str());
+}
+BENCHMARK(BM_Checkpoint)->UseRealTime()->ComputeStatistics("max", [](const std::vector<double>& v) {
+  return *std::max_element(v.begin(), v.end());
+});
 
 }  // namespace
 }  // namespace qlxs

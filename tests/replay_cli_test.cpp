@@ -140,21 +140,8 @@ TEST(ReplayCommand, UsageAndFileErrors) {
   EXPECT_GT(test::ParseRecordsListing(listing.out).size(), 100u);
 }
 
-struct LogState {
-  bool valid = false;
-  T_LogStand stand{};
-  int32_t maxlog = 0;
-};
-
-LogState ReadLogState(const std::string& path) {
-  test::TestMonitor tm;
-  LogState s;
-  s.valid = LogOpenForReading(*tm, path) == LogCheck::Valid;
-  s.stand = tm->log.stand;
-  s.maxlog = tm->AllgPar.maxlog;
-  tm->log.file.Close();
-  return s;
-}
+using test::LogState;
+using test::ReadLogState;
 
 // The new log's size comes from --size or else from IN's header. A log that
 // uses more blocks than the new one holds is warned about before the

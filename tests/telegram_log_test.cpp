@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include "capture/timer_tick.h"
 #include "log/log_reader.h"
 #include "log/store.h"
 #include "log/telegram_log.h"
@@ -34,16 +35,7 @@ T At(const std::vector<uint8_t>& bytes, size_t offset) {
   return v;
 }
 
-// Stores telegrams 0 .. count-1 and returns the records as stored.
-std::vector<std::vector<uint8_t>> StoreSamples(Monitor& m, int count, int lg = -1, int first = 0) {
-  std::vector<std::vector<uint8_t>> stored;
-  for (int i = first; i < first + count; ++i) {
-    T_Telegramm t = SampleTelegram(i, lg);
-    StoreTelegram(m, t);
-    stored.push_back(RecordBytes(t));
-  }
-  return stored;
-}
+using test::StoreSamples;
 
 // The records still in the log: the newest letztnr - erstnr + 1 of those stored.
 std::vector<std::vector<uint8_t>> Kept(const Monitor& m, const std::vector<std::vector<uint8_t>>& stored) {
@@ -430,17 +422,27 @@ TEST(TelegramLog, FlushWritesBackAndStoringGoesOn) {
   EXPECT_EQ(ReadForward(*again), stored);
 }
 
-// A log file removed while capture runs cannot be reopened after the flush:
-// that is flagged at once, not only at the next block write.
-TEST(TelegramLog, FlushThatCannotReopenTheFileSetsLogerr) {
-  ScratchDir dir;
-  const std::string name = dir.file("gone.lg4");
-  TestMonitor tm;
-  LogOpen(*tm, name, false);
-  StoreSamples(*tm, 5);
-  ASSERT_EQ(::unlink(name.c_str()), 0);
-  LogFlush(*tm);
-  EXPECT_TRUE(tm->AllgVar.logerr);
+// A log file removed while capture runs: the flush when going offline, and
+// the checkpoint of the timer tick while online, flag it at once, not only
+// at the next block write, so capture stops instead of writing into a file
+// nobody can find.
+TEST(TelegramLog, ALogFileRemovedWhileWrittenSetsLogerr) {
+  for (const bool tick : {false, true}) {
+    SCOPED_TRACE(tick ? "timer tick" : "flush");
+    ScratchDir dir;
+    const std::string name = dir.file("gone.lg4");
+    TestMonitor tm;
+    LogOpen(*tm, name, false);
+    StoreSamples(*tm, 5);
+    ASSERT_EQ(::unlink(name.c_str()), 0);
+    if (tick) {
+      tm.clock.Advance(kCheckpointAfterMs);
+      TimerTick(*tm);
+    } else {
+      LogFlush(*tm);
+    }
+    EXPECT_TRUE(tm->AllgVar.logerr);
+  }
 }
 
 TEST(TelegramLog, ResetEmptiesLogRingAndReader) {

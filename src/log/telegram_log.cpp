@@ -395,13 +395,26 @@ LogCheck LogOpenForReading(Monitor& m, const std::string& name, int* ioOut) {
 }
 
 LogCheck LogOpenObjectForReading(Monitor& m, LogFile& x, int* ioOut) {
+  x.recovered = 0;
   x.readFailures = 0;
   ClearBlock(x.block);
   HeaderImage h;
   int io = 0;
   const LogCheck c = OpenAndCheck(m, x, false, h, io);
   if (ioOut) *ioOut = io;
-  x.stand = c == LogCheck::Valid ? h.stand : EmptyLogStand(1);
+  x.stand = EmptyLogStand(1);
+  if (c == LogCheck::Valid) {
+    // The ring state with what the blocks hold beyond it; the blocks are read
+    // without messages here, since the walk of the caller reports them.
+    x.stand = h.stand;
+    int64_t got = 0;
+    const int rio = x.file.Read(BlockFileOffset(x.stand.aktbl), kLogBlockSize, x.block.bytes, &got);
+    if (rio == 0 || (rio == kIoShortRead && got > 0)) {
+      AdoptBlock(x.block, rio == 0 ? kLogBlockSize : static_cast<int32_t>(got));
+      x.recovered = RecoverFromBlocks(x);
+    }
+    ClearBlock(x.block);
+  }
   return c;
 }
 

@@ -10,9 +10,31 @@
 #include <unistd.h>
 
 #include "log/log_reader.h"
+#include "log/store.h"
 #include "log/telegram_log.h"
 
 namespace qlxs::test {
+
+LogState ReadLogState(const std::string& path) {
+  TestMonitor tm;
+  LogState s;
+  s.valid = LogOpenForReading(*tm, path) == LogCheck::Valid;
+  s.stand = tm->log.stand;
+  s.maxlog = tm->AllgPar.maxlog;
+  tm->log.file.Close();
+  return s;
+}
+
+std::vector<std::vector<uint8_t>> StoreSamples(Monitor& m, int count, int lg, int first) {
+  std::vector<std::vector<uint8_t>> stored;
+  for (int i = first; i < first + count; ++i) {
+    T_Telegramm t = SampleTelegram(i, lg);
+    StoreTelegram(m, t);
+    stored.push_back(RecordBytes(t));
+  }
+  return stored;
+}
+
 
 std::vector<int> TestMonitor::MessageNumbers() const {
   std::vector<int> v;

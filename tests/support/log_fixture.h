@@ -42,6 +42,18 @@ std::vector<std::vector<uint8_t>> ReadForward(Monitor& m);
 /// Every record from the newest back to the oldest.
 std::vector<std::vector<uint8_t>> ReadBackward(Monitor& m);
 
+/// The ring state and maximum log size stored in a log file, read as a reading command reads it.
+struct LogState {
+  bool valid = false;
+  T_LogStand stand{};
+  int32_t maxlog = 0;
+};
+LogState ReadLogState(const std::string& path);
+
+/// Stores sample telegrams first .. first+count-1 (data length `lg`, see
+/// `SampleTelegram`) and returns the records as stored.
+std::vector<std::vector<uint8_t>> StoreSamples(Monitor& m, int count, int lg = -1, int first = 0);
+
 /// Whole-file helpers.
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
