@@ -360,8 +360,8 @@ TEST(CaptureCli, SaysWhenTheRingOfTheLogStartsOverwritingAndEachRoundAfter) {
   EXPECT_GT(oldest(reports[1]), oldest(reports[0]));
   test::TestMonitor tm;
   ASSERT_EQ(LogOpenForReading(*tm, log), LogCheck::Valid);
-  EXPECT_GT(tm->log.stand.erstnr, oldest(reports[1]));
-  EXPECT_EQ(tm->log.stand.anzbl, LogCapacityBlocks(1));
+  EXPECT_GT(+tm->log.stand.erstnr, oldest(reports[1]));
+  EXPECT_EQ(+tm->log.stand.anzbl, LogCapacityBlocks(1));
   tm->log.file.Close();
 }
 
@@ -466,7 +466,7 @@ TEST(CaptureCli, AKilledCaptureKeepsAllButItsLastSecondAndIsContinued) {
     ASSERT_EQ(more.exit, 0) << more.err;
     test::TestMonitor after;
     ASSERT_EQ(LogOpenForReading(*after, log), LogCheck::Valid);
-    EXPECT_EQ(after->log.stand.letztnr, last + 2) << "port opened and closed";
+    EXPECT_EQ(+after->log.stand.letztnr, last + 2) << "port opened and closed";
     const std::vector<std::vector<uint8_t>> all = test::ReadForward(*after);
     after->log.file.Close();
     ASSERT_FALSE(all.empty());

@@ -224,8 +224,8 @@ TEST(FeedCommand, StopSignalWritesWhatWasReadAndEndsWithTheSignalsCode) {
     for (size_t i = 0; i < rows.size(); ++i) ASSERT_EQ(rows[i].nr, static_cast<int32_t>(i + 1));
     const LogState state = ReadLogState(log);
     ASSERT_TRUE(state.valid);
-    EXPECT_EQ(state.stand.erstnr, 1);
-    EXPECT_EQ(state.stand.letztnr, static_cast<int32_t>(rows.size()));
+    EXPECT_EQ(+state.stand.erstnr, 1);
+    EXPECT_EQ(+state.stand.letztnr, static_cast<int32_t>(rows.size()));
     const std::string stored = std::to_string(rows.size()) + " telegrams stored in " + log;
     EXPECT_NE(feed.err().find(std::string("stopped by ") + c.name + " before the end of the input; " + stored),
               std::string::npos)
@@ -310,22 +310,22 @@ TEST(FeedCommand, SaysWhenTheInputDoesNotFitAndWhatTheRingOverwrote) {
     const LogState state = ReadLogState(log);
     ASSERT_TRUE(state.valid);
     EXPECT_EQ(state.maxlog, c.size.empty() ? 100 : std::stoi(c.size[1]));
-    EXPECT_EQ(state.stand.anzbl, LogCapacityBlocks(state.maxlog));
+    EXPECT_EQ(+state.stand.anzbl, LogCapacityBlocks(state.maxlog));
     std::smatch m;
     if (c.overwrites) {
       ASSERT_TRUE(std::regex_match(r.out, m, summary)) << r.out;
-      EXPECT_EQ(std::stoi(m[1]), state.stand.letztnr);
+      EXPECT_EQ(std::stoi(m[1]), +state.stand.letztnr);
       EXPECT_EQ(std::stoi(m[2]), state.stand.erstnr - 1);
       EXPECT_EQ(std::stoi(m[3]), state.stand.letztnr - state.stand.erstnr + 1);
-      EXPECT_NE(r.err.find(log + ": the ring of " + std::to_string(state.stand.anzbl) + " blocks"), std::string::npos)
+      EXPECT_NE(r.err.find(log + ": the ring of " + std::to_string(+state.stand.anzbl) + " blocks"), std::string::npos)
           << r.err;
       std::smatch a;
       const std::string tail = r.err.substr(r.err.find("was full"));
       ASSERT_TRUE(std::regex_search(tail, a, advice)) << r.err;
       advised = a[1];
     } else {
-      EXPECT_EQ(r.out, std::to_string(state.stand.letztnr) + " telegrams stored in " + log + "\n");
-      EXPECT_EQ(state.stand.erstnr, 1);
+      EXPECT_EQ(r.out, std::to_string(+state.stand.letztnr) + " telegrams stored in " + log + "\n");
+      EXPECT_EQ(+state.stand.erstnr, 1);
       all = state.stand.letztnr;
     }
   }
@@ -335,9 +335,9 @@ TEST(FeedCommand, SaysWhenTheInputDoesNotFitAndWhatTheRingOverwrote) {
   ASSERT_EQ(r.exit, 0) << r.err;
   EXPECT_EQ(r.out, std::to_string(all) + " telegrams stored in " + log + "\n");
   const LogState state = ReadLogState(log);
-  EXPECT_EQ(state.stand.erstnr, 1);
-  EXPECT_EQ(state.stand.letztnr, all);
-  EXPECT_GT(state.stand.anzbl, LogCapacityBlocks(std::stoi(advised) - 1)) << "the smallest size that keeps all";
+  EXPECT_EQ(+state.stand.erstnr, 1);
+  EXPECT_EQ(+state.stand.letztnr, all);
+  EXPECT_GT(+state.stand.anzbl, LogCapacityBlocks(std::stoi(advised) - 1)) << "the smallest size that keeps all";
 }
 
 }  // namespace

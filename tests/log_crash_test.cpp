@@ -95,10 +95,10 @@ TEST(LogCheckpoint, TheTimerTickWritesWhatWasStoredWithinASecond) {
 
   tm.clock.Advance(kTickMs);
   TimerTick(m);
-  EXPECT_EQ(StandInFile(path).letztnr, 0) << "not yet due";
+  EXPECT_EQ(+StandInFile(path).letztnr, 0) << "not yet due";
   tm.clock.Advance(kCheckpointAfterMs);
   TimerTick(m);
-  EXPECT_EQ(StandInFile(path).letztnr, 3);
+  EXPECT_EQ(+StandInFile(path).letztnr, 3);
   EXPECT_TRUE(Same(Reopened(path), first)) << "what the header names is on disk";
 
   // Fill block 0 and start block 1 without any tick.
@@ -108,8 +108,8 @@ TEST(LogCheckpoint, TheTimerTickWritesWhatWasStoredWithinASecond) {
     all.insert(all.end(), more.begin(), more.end());
   }
   const T_LogStand s = StandInFile(path);
-  EXPECT_EQ(s.aktbl, 0) << "the header names the block just written";
-  EXPECT_EQ(s.letztnr, m.log.stand.letztnr - 1) << "and its last telegram, not the one in memory";
+  EXPECT_EQ(+s.aktbl, 0) << "the header names the block just written";
+  EXPECT_EQ(+s.letztnr, m.log.stand.letztnr - 1) << "and its last telegram, not the one in memory";
   all.pop_back();
   EXPECT_TRUE(Same(Reopened(path), all));
 }
@@ -211,29 +211,29 @@ TEST(LogRecovery, AHeaderOlderThanItsBlocksIsRepairedFromThem) {
     auto object = std::make_unique<LogFile>();
     object->name = path;
     ASSERT_EQ(LogOpenObjectForReading(*reader, *object), LogCheck::Valid);
-    EXPECT_EQ(object->stand.erstbl, want.erstbl);
-    EXPECT_EQ(object->stand.aktbl, want.aktbl);
-    EXPECT_EQ(object->stand.letztnr, want.letztnr);
+    EXPECT_EQ(+object->stand.erstbl, +want.erstbl);
+    EXPECT_EQ(+object->stand.aktbl, +want.aktbl);
+    EXPECT_EQ(+object->stand.letztnr, +want.letztnr);
     object->file.Close();
     EXPECT_EQ(ReadFileBytes(path), damaged) << "reading never repairs";
 
     TestMonitor tm;
     LogOpen(*tm, path, false);
     const T_LogStand& got = tm->log.stand;
-    EXPECT_EQ(got.erstbl, want.erstbl);
-    EXPECT_EQ(got.aktbl, want.aktbl);
-    EXPECT_EQ(got.erstnr, want.erstnr);
-    EXPECT_EQ(got.letztnr, want.letztnr);
-    EXPECT_EQ(got.letztdt, want.letztdt);
+    EXPECT_EQ(+got.erstbl, +want.erstbl);
+    EXPECT_EQ(+got.aktbl, +want.aktbl);
+    EXPECT_EQ(+got.erstnr, +want.erstnr);
+    EXPECT_EQ(+got.letztnr, +want.letztnr);
+    EXPECT_EQ(+got.letztdt, +want.letztdt);
     EXPECT_TRUE(Same(ReadForward(*tm), expected));
     // After a wrap the time of the oldest telegram is that of the first one
     // kept (the telegram before it, whose time a closed log names, is gone).
     if (want.erstnr != 1) {
       double dt;
       std::memcpy(&dt, expected.front().data() + offsetof(T_Telegramm, dt), sizeof dt);
-      EXPECT_EQ(got.erstdt, dt);
+      EXPECT_EQ(+got.erstdt, dt);
     } else {
-      EXPECT_EQ(got.erstdt, want.erstdt);
+      EXPECT_EQ(+got.erstdt, +want.erstdt);
     }
     EXPECT_EQ(Count(tm.MessageNumbers(), kMsgLogRecovered), c.after > 0 ? 1 : 0);
     if (c.after > 0) {
@@ -241,7 +241,7 @@ TEST(LogRecovery, AHeaderOlderThanItsBlocksIsRepairedFromThem) {
       EXPECT_NE(tm.sink.entries.back().text.find(std::to_string(c.after) + " telegrams"), std::string::npos)
           << tm.sink.entries.back().text;
     }
-    EXPECT_EQ(StandInFile(path).letztnr, want.letztnr) << "the repaired state is in the header";
+    EXPECT_EQ(+StandInFile(path).letztnr, +want.letztnr) << "the repaired state is in the header";
 
     // Storing goes on after the last recovered telegram.
     const Records more = StoreSamples(*tm, 3, c.before + c.after);
@@ -272,7 +272,7 @@ TEST(LogRecovery, ALogCutInsideABlockKeepsTheRecordsBeforeTheCut) {
     oldHeader.resize(kLogHeaderSize);
     const Records more = StoreSamples(*tm, 150, 30);
     stored.insert(stored.end(), more.begin(), more.end());
-    ASSERT_GE(tm->log.stand.aktbl, 2);
+    ASSERT_GE(+tm->log.stand.aktbl, 2);
     LogClose(*tm);
   }
   std::vector<uint8_t> bytes = ReadFileBytes(path);
@@ -348,13 +348,13 @@ TEST(LogNames, ADirectoryOrAFifoAsTheLogNeitherBlocksNorEmptiesTheLog) {
     EXPECT_TRUE(m.AllgVar.logerr);
     EXPECT_EQ(m.AllgVar.dtlog, path);
     StoreSamples(m, 100);
-    ASSERT_EQ(m.log.stand.letztnr, 100);
+    ASSERT_EQ(+m.log.stand.letztnr, 100);
     tm.sink.entries.clear();
 
     const std::string target = dir.file("copy.lg4");
     const LogCopyResult r = SaveLogAs(m, target);
     EXPECT_EQ(r.outcome, LogCopyOutcome::NoSource);
-    EXPECT_EQ(m.log.stand.letztnr, 100) << "the log in memory is kept";
+    EXPECT_EQ(+m.log.stand.letztnr, 100) << "the log in memory is kept";
     ASSERT_EQ(tm.sink.entries.size(), 1u);
     EXPECT_NE(tm.sink.entries[0].text.find(path), std::string::npos) << tm.sink.entries[0].text;
     EXPECT_FALSE(test::FileExists(target));

@@ -182,20 +182,20 @@ TEST(ReplayCommand, SizeOfTheNewLogAndWhatItsRingOverwrote) {
     const LogState state = ReadLogState(args[2]);
     ASSERT_TRUE(state.valid);
     EXPECT_EQ(state.maxlog, c.maxlog);
-    EXPECT_EQ(state.stand.anzbl, LogCapacityBlocks(c.maxlog));
+    EXPECT_EQ(+state.stand.anzbl, LogCapacityBlocks(c.maxlog));
     if (c.warns.empty()) {
       EXPECT_EQ(r.err, "");
-      EXPECT_EQ(state.stand.erstnr, 1);
+      EXPECT_EQ(+state.stand.erstnr, 1);
       EXPECT_EQ(r.out.find("overwrote"), std::string::npos) << r.out;
     } else {
       EXPECT_NE(r.err.find(c.warns), std::string::npos) << r.err;
       EXPECT_NE(r.err.find("telegrams were overwritten"), std::string::npos) << r.err;
       std::smatch m;
       ASSERT_TRUE(std::regex_match(r.out, m, summary)) << r.out;
-      EXPECT_EQ(std::stoi(m[1]), state.stand.letztnr);
+      EXPECT_EQ(std::stoi(m[1]), +state.stand.letztnr);
       EXPECT_EQ(std::stoi(m[2]), state.stand.erstnr - 1);
       EXPECT_EQ(std::stoi(m[3]), state.stand.letztnr - state.stand.erstnr + 1);
-      EXPECT_GT(state.stand.erstnr, 1);
+      EXPECT_GT(+state.stand.erstnr, 1);
     }
   }
 }
