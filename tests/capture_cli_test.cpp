@@ -433,7 +433,7 @@ TEST(CaptureCli, AKilledCaptureKeepsAllButItsLastSecondAndIsContinued) {
         },
         60000))
         << child->err();
-    const std::string early = child->out().substr(0, child->out().rfind('\n') + 1);
+    const std::string earlyOut = child->out().substr(0, child->out().rfind('\n') + 1);
     // The guarantee is one second; the margin keeps a loaded machine from failing the test.
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
     child->Signal(SIGKILL);
@@ -441,7 +441,9 @@ TEST(CaptureCli, AKilledCaptureKeepsAllButItsLastSecondAndIsContinued) {
     stop = true;
     writer.join();
 
-    const std::vector<std::string> shown = Keys(test::ParseRecordsListing(early));
+    const size_t earlyCount = Keys(test::ParseRecordsListing(earlyOut)).size();
+    const std::string out = child->out().substr(0, child->out().rfind('\n') + 1);
+    const std::vector<std::string> shown = Keys(test::ParseRecordsListing(out));
     const Rows rows = env.Records(log);
     ASSERT_FALSE(rows.empty());
     for (size_t i = 0; i < rows.size(); ++i) ASSERT_EQ(rows[i].nr, static_cast<int32_t>(i + 1)) << "no gap";
@@ -449,11 +451,14 @@ TEST(CaptureCli, AKilledCaptureKeepsAllButItsLastSecondAndIsContinued) {
     // Where the log begins among the printed telegrams: at the start, or
     // after what the ring overwrote.
     const auto first = std::find(shown.begin(), shown.end(), kept.front());
-    ASSERT_NE(first, shown.end()) << "the oldest telegram kept was printed early";
+    ASSERT_NE(first, shown.end()) << "the oldest telegram kept was printed";
     const size_t from = static_cast<size_t>(first - shown.begin());
     EXPECT_EQ(from == 0, c.maxlog != 1) << "the small ring has wrapped";
-    ASSERT_GE(kept.size(), shown.size() - from) << "everything printed a second before the kill is kept";
-    for (size_t i = from; i < shown.size(); ++i) ASSERT_EQ(kept[i - from], shown[i]) << "telegram " << i;
+    // In the order printed, without gaps or repeats (capture may have stored
+    // a last few it had no time to print).
+    for (size_t i = from; i < shown.size() && i - from < kept.size(); ++i)
+      ASSERT_EQ(kept[i - from], shown[i]) << "telegram " << i;
+    EXPECT_GE(from + kept.size(), earlyCount) << "everything printed a second before the kill is kept";
 
     // Continued: numbers go on after the last telegram the killed capture stored.
     test::TestMonitor before;
