@@ -458,7 +458,6 @@ void SyncIfDue(Monitor& m, LogFile& x, bool now) {
   const uint32_t t = LogNowMs(m, x);
   if (!now && x.syncedOnce && t - x.lastSync < kSyncEveryMs) return;
   if (!x.sync) x.sync = std::make_unique<BackgroundSync>();
-  if (now) x.sync->Drain();
   if (x.sync->Request(x.file.fd())) {
     x.lastSync = t;
     x.syncedOnce = true;

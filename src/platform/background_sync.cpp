@@ -20,16 +20,22 @@ BackgroundSync::~BackgroundSync() {
 
 bool BackgroundSync::Request(int fd) {
   if (fd < 0) return false;
-  std::lock_guard<std::mutex> lock(mu_);
-  if (busy_ || stop_) return false;
   // A new open file description of the same file, not a duplicate of the
   // caller's: a duplicate would keep the caller's `flock` held until the
   // flush ends, so the caller could not close and lock its file again.
   const std::string self = "/proc/self/fd/" + std::to_string(fd);
-  int dup = ::open(self.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (dup < 0) dup = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
-  if (dup < 0) return false;
-  pending_ = dup;
+  int own = ::open(self.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (own < 0) own = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+  if (own < 0) return false;
+  std::lock_guard<std::mutex> lock(mu_);
+  if (stop_) {
+    ::close(own);
+    return false;
+  }
+  // While a flush is under way the request waits; a newer one replaces it,
+  // since it covers the same data and more.
+  if (pending_ >= 0) ::close(pending_);
+  pending_ = own;
   busy_ = true;
   if (!worker_.joinable()) worker_ = std::thread([this] { Run(); });
   cv_.notify_all();
@@ -60,8 +66,10 @@ void BackgroundSync::Run() {
     ::close(fd);
     lock.lock();
     if (rc != 0) error_ = rc;
-    busy_ = false;
-    cv_.notify_all();
+    if (pending_ < 0) {
+      busy_ = false;
+      cv_.notify_all();
+    }
   }
 }
 

@@ -19,15 +19,16 @@ class BackgroundSync {
   BackgroundSync() = default;
   BackgroundSync(const BackgroundSync&) = delete;
   BackgroundSync& operator=(const BackgroundSync&) = delete;
-  /// Waits for a flush that is under way, then ends the worker.
+  /// Flushes a request still waiting, waits for the flush, then ends the worker.
   ~BackgroundSync();
 
-  /// Asks for `fd`'s data to be flushed. Returns at once. When a flush is
-  /// still under way the request is dropped (the next one covers the same
-  /// data) and the result is false; true when the request was taken.
+  /// Asks for `fd`'s data to be flushed. Returns at once. While a flush is
+  /// under way the request waits for it; of several waiting requests only
+  /// the newest is kept (it covers the same data). False when no descriptor
+  /// of the file could be had for the worker.
   bool Request(int fd);
 
-  /// Waits until no flush is under way (for tests and orderly shutdown).
+  /// Waits until no flush is waiting or under way.
   void Drain();
 
   /// The errno of the last flush that failed since the last call, or 0.
