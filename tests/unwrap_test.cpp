@@ -41,7 +41,8 @@ void Complete(CaptureFixture& fx, T_ComVar& port, const Bytes& octets, uint8_t s
   // The raw telegram comes first and keeps the frame as received.
   ASSERT_GT(fx.stored.size(), before);
   EXPECT_EQ(DataOf(fx.stored[before]), octets);
-  EXPECT_EQ(fx.stored[before].dt, 45000.5);
+  const double dt = fx.stored[before].dt;  // a copy: the record is packed
+  EXPECT_EQ(dt, 45000.5);
 }
 
 // The frame as it stands when the line went quiet before its FCS and its
