@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -125,6 +126,21 @@ void WriteLines(PtyPair (&pty)[2], const sim::SimResult& r) {
         ASSERT_TRUE(pty[p].Write(f.data(), f.size()));
       }
     std::this_thread::sleep_for(std::chrono::microseconds(500));
+  }
+}
+
+// Waits until the tty behind `fd` holds no unread input, that is until the
+// process that has the device open has read every octet written into the
+// master end; false when that takes longer than `timeoutMs`. The count
+// holds every octet once the line is in raw mode, as the capture sets it.
+bool WaitInputRead(int fd, int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    int unread = 0;
+    if (::ioctl(fd, FIONREAD, &unread) != 0) return false;
+    if (unread == 0) return true;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
 }
 
@@ -248,6 +264,10 @@ TEST(CaptureCli, PulledDevicesAreClosedOneByOneWithNothingLost) {
   // A long reception time-out, so that only the pulled device closes the
   // frame left unfinished.
   MakeLog(log, "north", "", 5000);
+  // A second descriptor of the first slave, opened before the capture claims
+  // the device, shows how much of the line the capture has not read yet.
+  const int watch = ::open(pty[0].slave().c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(watch, 0) << pty[0].slave() << ": " << std::strerror(errno);
   auto child = env.Start({"capture", "--log", log, "--device1", pty[0].slave(), "--device2", pty[1].slave()});
   ASSERT_TRUE(child->WaitOutput([](const std::string& o) { return CountStat(o, StatPortOpened) == 2; }, 5000))
       << child->err();
@@ -257,7 +277,9 @@ TEST(CaptureCli, PulledDevicesAreClosedOneByOneWithNothingLost) {
   ASSERT_TRUE(pty[1].Write("\r\nRING\r\n"));
   ASSERT_TRUE(child->WaitOutput(
       [](const std::string& o) { return CountStat(o, StatOk) == 1 && CountStat(o, StatTextLine) == 1; }, 5000));
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the unfinished frame has been read
+  const bool read = WaitInputRead(watch, 5000);
+  ::close(watch);
+  ASSERT_TRUE(read) << "the capture has not read the unfinished frame";
   pty[0].CloseMaster();
   ASSERT_TRUE(child->WaitOutput([](const std::string& o) { return CountStat(o, StatPortClosed) == 1; }, 5000))
       << child->err();

@@ -8,8 +8,8 @@
 #include "log/store.h"
 #include "log/telegram_log.h"
 #include "model/date_time.h"
-#include "platform/fake_serial_port.h"
 #include "support/capture_fixture.h"
+#include "support/fake_serial_port.h"
 #include "support/log_fixture.h"
 
 namespace qlxs {

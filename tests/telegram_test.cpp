@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "model/date_time.h"
 #include "model/helpers.h"
@@ -99,14 +100,21 @@ TEST(Helpers, CutUtf8NeverSplitsACharacter) {
 TEST(DateTime, RoundTripsAndFormats) {
   EXPECT_EQ(EncodeDate(1899, 12, 30), 0.0);
   EXPECT_EQ(EncodeDate(1970, 1, 1), 25569.0);
+  // Every field differs from the others where it can, so that a field
+  // decoded into the wrong place shows.
+  const DateTimeParts cases[] = {
+      {2026, 3, 5, 23, 58, 57, 999},  // the last millisecond before a new second
+      {2026, 3, 5, 23, 59, 59, 999},  // the last millisecond of a day
+      {2024, 2, 29, 7, 41, 13, 1},    // a leap day
+      {2000, 1, 1, 0, 0, 0, 0},
+      {1999, 12, 31, 12, 30, 45, 500},
+  };
+  const auto fields = [](const DateTimeParts& d) {
+    return std::tuple{d.year, d.month, d.day, d.hour, d.minute, d.second, d.millisecond};
+  };
+  for (const DateTimeParts& c : cases)
+    EXPECT_EQ(fields(DecodeDateTime(EncodeDateTime(c))), fields(c)) << FormatIsoDateTime(EncodeDateTime(c));
   const DateTimeParts p{2026, 3, 5, 23, 59, 59, 999};
-  const DateTimeParts q = DecodeDateTime(EncodeDateTime(p));
-  EXPECT_EQ(q.year, 2026);
-  EXPECT_EQ(q.month, 3);
-  EXPECT_EQ(q.day, 5);
-  EXPECT_EQ(q.hour, 23);
-  EXPECT_EQ(q.second, 59);
-  EXPECT_EQ(q.millisecond, 999);
   EXPECT_EQ(FormatTimeMs(EncodeDateTime(p)), "23:59:59,999");
   EXPECT_EQ(FormatIsoDateTime(EncodeDateTime(p)), "2026-03-05 23:59:59.999");
   // Garbage from a damaged file must not crash.

@@ -9,9 +9,9 @@
 #include "log/log_messages.h"
 #include "log/telegram_log.h"
 #include "model/date_time.h"
-#include "platform/fake_serial_port.h"
 #include "platform/file_system.h"
 #include "support/capture_fixture.h"
+#include "support/fake_serial_port.h"
 #include "support/log_fixture.h"
 
 namespace qlxs {

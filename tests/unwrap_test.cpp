@@ -3,6 +3,7 @@
 #include <cstring>
 #include <functional>
 
+#include "capture/receiver.h"
 #include "capture/unwrap.h"
 #include "log/store.h"
 #include "sim/apdu_builder.h"
@@ -19,34 +20,40 @@ using test::CaptureFixture;
 using test::DataOf;
 using test::VidOf;
 
-// Hands one delimited frame to the unwrapping as the receiver does: the raw
-// frame first, carrying the analysis, then the telegrams cut from it. The
-// data area behind the frame is filled with start octets, so any read past
-// the received octets would show up as extra APDUs.
+// Hands one frame to the receiver's completion as the receiver closes it:
+// `ppp` frames after a flag, other frames (text lines, octets outside a
+// frame, time-outs given by `stat`) without one. The data area behind the
+// frame is filled with start octets, so any read past the received octets
+// would show up as extra APDUs.
 void Complete(CaptureFixture& fx, T_ComVar& port, const Bytes& octets, uint8_t stat = StatOk, bool ppp = true) {
-  T_Telegramm& te = port.em.te;
+  T_EmpfVar& em = port.em;
+  T_Telegramm& te = em.te;
   ClearTelegram(te);
   std::memset(te.b, 0x68, sizeof te.b);
   if (!octets.empty()) std::memcpy(te.b, octets.data(), octets.size());
   te.lg = static_cast<int16_t>(octets.size());
   te.stat = stat;
-  te.ek = port.em.enr;
   te.dt = 45000.5;
-  const T_Telegramm raw = te;
-  T_Unwrapped u;
-  const bool payload = (ppp || stat == StatTimeout) && UnwrapFrame(fx.m, port, u);
-  // The unwrapping leaves the frame as received.
-  ASSERT_EQ(std::memcmp(&te, &raw, sizeof te), 0);
-  if (ppp || stat == StatTimeout) {
-    te.stat = u.stat;
-    te.ta = u.ta;
-    te.ofs = u.ofs;
-    te.prot = u.prot;
+  em.fehl = 0;
+  em.synlast = ppp && stat != StatTimeout;
+  const size_t before = fx.stored.size();
+  CompleteFrame(fx.m, port);
+  // The raw telegram comes first and keeps the frame as received.
+  ASSERT_GT(fx.stored.size(), before);
+  EXPECT_EQ(DataOf(fx.stored[before]), octets);
+  const double dt = fx.stored[before].dt;  // a copy: the record is packed
+  EXPECT_EQ(dt, 45000.5);
+}
+
+// The frame as it stands when the line went quiet before its FCS and its
+// closing flag arrived.
+Bytes WithoutTrailer(Bytes frame) {
+  frame.pop_back();  // the closing flag
+  for (int fcsOctet = 0; fcsOctet < 2; ++fcsOctet) {
+    frame.pop_back();
+    if (frame.back() == 0x7D) frame.pop_back();  // the escape before it (an escaped octet is never 0x7D)
   }
-  StoreTelegram(fx.m, te);
-  if (payload) ExtractApdus(fx.m, port, u);
-  ClearTelegram(te);
-  te.stat = StatOk;
+  return frame;
 }
 
 sim::TcpIpHeader Header(uint16_t srcPort = 2404, uint16_t dstPort = 40001) {
@@ -180,7 +187,7 @@ TEST(Unwrap, SegmentsOfTheIec104PortAndDamagedHeaders) {
     fx.port1().bp.port = c.bpPort;
     Bytes d = Datagram(c.payload);
     if (c.damage) c.damage(d);
-    Complete(fx, fx.port1(), Frame(d), c.stat);
+    Complete(fx, fx.port1(), c.stat == StatTimeout ? WithoutTrailer(Frame(d)) : Frame(d), c.stat);
     ASSERT_EQ(fx.stored.size(), 1 + c.apdus);
     EXPECT_EQ(fx.stored[0].stat, c.rawStat);
     EXPECT_EQ(fx.stored[0].ta, c.rawTa);

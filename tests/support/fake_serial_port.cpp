@@ -1,4 +1,4 @@
-#include "platform/fake_serial_port.h"
+#include "support/fake_serial_port.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,8 +1,7 @@
 #pragma once
-/// A serial port without a device, for tests and benchmarks: the caller
-/// queues the octets of the line, line errors, breaks and modem-line changes,
-/// and the port hands them out through the `SerialPort` interface as a real
-/// port would.
+/// A serial port without a device, for tests: the test queues the octets of
+/// the line, line errors, breaks and modem-line changes, and the port hands
+/// them out through the `SerialPort` interface as a real port would.
 
 #include <cstdint>
 #include <string>
