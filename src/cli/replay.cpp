@@ -76,7 +76,7 @@ bool NotALog(LogCheck c) {
 void WarnWhenInMayNotFit(const std::string& inName, const std::string& logName, const T_LogStand& in,
                          int32_t maxlog) {
   if (in.letztnr == 0 || in.anzbl <= 0) return;
-  const int64_t used = (int64_t{in.aktbl} - in.erstbl + in.anzbl) % in.anzbl + 1;
+  const int64_t used = BlocksInUse(in);
   const int32_t blocks = LogCapacityBlocks(maxlog);
   if (used <= blocks) return;
   std::fprintf(stderr,

@@ -51,8 +51,8 @@ void FinishBlockKopf(LogBlock& b) {
     k.letztdt = 0;
     k.anzte = 0;
   } else {
-    std::memcpy(&k.letztnr, b.bytes + b.last + offsetof(T_Telegramm, nr), 4);
-    std::memcpy(&k.letztdt, b.bytes + b.last + offsetof(T_Telegramm, dt), 8);
+    k.letztnr = RecordNr(b, b.last);
+    k.letztdt = RecordDt(b, b.last);
     k.anzte = static_cast<int32_t>(static_cast<uint32_t>(k.letztnr) - static_cast<uint32_t>(k.erstnr) + 1u);
   }
   std::memcpy(b.bytes, &k, sizeof k);

@@ -29,6 +29,17 @@ inline uint16_t RecordLga(const LogBlock& b, int32_t pos) {
   return v;
 }
 
+inline int32_t RecordNr(const LogBlock& b, int32_t pos) {
+  int32_t v;
+  std::memcpy(&v, b.bytes + pos + offsetof(T_Telegramm, nr), 4);
+  return v;
+}
+inline double RecordDt(const LogBlock& b, int32_t pos) {
+  double v;
+  std::memcpy(&v, b.bytes + pos + offsetof(T_Telegramm, dt), 8);
+  return v;
+}
+
 /// Clears the block to zeros: no records.
 void ClearBlock(LogBlock& b);
 

@@ -103,6 +103,12 @@ static_assert(offsetof(T_BlockKopf, res) == 36);
 
 #pragma pack(pop)
 
+/// Blocks in use of a ring state: from the oldest to the one being written.
+constexpr int32_t BlocksInUse(const T_LogStand& s) { return (s.aktbl - s.erstbl + s.anzbl) % s.anzbl + 1; }
+
+/// The telegram number after `nr` (numbers wrap round without overflow).
+constexpr int32_t NextNumber(int32_t nr) { return static_cast<int32_t>(static_cast<uint32_t>(nr) + 1u); }
+
 /// File offset of block i.
 constexpr int64_t BlockFileOffset(int32_t i) { return kLogHeaderSize + int64_t{kLogBlockSize} * i; }
 

@@ -10,8 +10,6 @@ namespace qlxs {
 
 namespace {
 
-int32_t Next(int32_t v) { return static_cast<int32_t>(static_cast<uint32_t>(v) + 1u); }
-
 // Block full and written: the ring has come round to its oldest block, which
 // is about to be overwritten. Its header tells the number and time of the
 // first telegram that remains.
@@ -20,7 +18,7 @@ void DropOldestBlock(Monitor& m, LogFile& x, bool live) {
   s.erstbl = (s.erstbl + 1) % s.anzbl;
   if (live) {
     const LogReader& r = m.log.reader;
-    if (r.open && r.blk == s.aktbl && !m.PrgPar.ausgonl) s.ueberl = Next(s.ueberl);
+    if (r.open && r.blk == s.aktbl && !m.PrgPar.ausgonl) s.ueberl = NextNumber(s.ueberl);
   }
   T_BlockKopf k{};
   if (!x.name.empty()) {
@@ -30,7 +28,7 @@ void DropOldestBlock(Monitor& m, LogFile& x, bool live) {
       ReportReadFailure(m, x, s.aktbl, IoResultText(io));
     }
   }
-  s.erstnr = Next(k.letztnr);
+  s.erstnr = NextNumber(k.letztnr);
   s.erstdt = k.letztdt;
 }
 
@@ -40,17 +38,11 @@ void DropOldestBlock(Monitor& m, LogFile& x, bool live) {
 // telegram as the last. Opening the log after a crash finds the next
 // block's records from there.
 void CompleteBlock(Monitor& m, LogFile& x) {
-  const LogBlock& b = x.block;
-  if (x.file.Write(BlockFileOffset(x.stand.aktbl), kLogBlockSize, b.bytes) != 0) {
-    m.AllgVar.logerr = true;
-    return;
-  }
-  const T_BlockKopf k = BlockKopfOf(b);
+  const T_BlockKopf k = BlockKopfOf(x.block);
   T_LogStand s = x.stand;
   s.letztnr = k.letztnr;
   s.letztdt = k.letztdt;
-  s.belbl = (s.aktbl - s.erstbl + s.anzbl) % s.anzbl + 1;
-  if (x.file.Write(kLogKopfSize, kLogStandSize, &s) != 0) m.AllgVar.logerr = true;
+  LogWriteBlockThenStand(m, x, s);
 }
 
 // Notes that x holds a telegram the file does not have yet, and takes the
@@ -109,7 +101,7 @@ void StoreTelegram(Monitor& m, T_Telegramm& t) {
   }
   if (t.ta == TaEvent || t.stat == StatModemStatus) t.dt = StampNow(m);
   T_LogStand& s = m.log.stand;
-  t.nr = Next(s.letztnr);
+  t.nr = NextNumber(s.letztnr);
   if (m.AllgPar.lfilt.ein && !FilterMatch(m, m.AllgPar.lfilt, t)) return;
   s.letztnr = t.nr;
   s.letztdt = t.dt;
@@ -121,7 +113,7 @@ void StoreTelegram(Monitor& m, T_Telegramm& t) {
 }
 
 void StoreInto(Monitor& m, LogFile& x, T_Telegramm& t) {
-  x.stand.letztnr = Next(x.stand.letztnr);
+  x.stand.letztnr = NextNumber(x.stand.letztnr);
   t.nr = x.stand.letztnr;
   x.stand.letztdt = t.dt;
   Place(m, x, t, RecordSize(t), false);

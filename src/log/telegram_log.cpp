@@ -114,22 +114,20 @@ void RestoreSettings(Monitor& m, const T_LogKopf& k) {
 // Reads block `aktbl` into the write block and stands on its last record.
 void LoadWriteBlock(Monitor& m, LogFile& x) { LogReadBlock(m, x, x.file, x.stand.aktbl, x.block); }
 
-int32_t RecordNr(const LogBlock& b, int32_t pos) {
-  int32_t nr;
-  std::memcpy(&nr, b.bytes + pos + offsetof(T_Telegramm, nr), sizeof nr);
-  return nr;
-}
-
-double RecordDt(const LogBlock& b, int32_t pos) {
-  double dt;
-  std::memcpy(&dt, b.bytes + pos + offsetof(T_Telegramm, dt), sizeof dt);
-  return dt;
-}
-
-int32_t After(int32_t nr) { return static_cast<int32_t>(static_cast<uint32_t>(nr) + 1u); }
-
 // True when telegram number a comes after b (numbers may wrap round).
 bool Newer(int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b)) > 0; }
+
+// Reads block i of x's own file without messages into `b`, made safe to
+// walk: of a block the file ends inside, the records that lie wholly in the
+// file. Returns the I/O result; a short read that got something counts as 0
+// with `whole` false.
+int ReadBlockQuietly(LogFile& x, int32_t i, LogBlock& b, bool& whole) {
+  int64_t got = 0;
+  const int io = x.file.Read(BlockFileOffset(i), kLogBlockSize, b.bytes, &got);
+  if (io != 0 && (io != kIoShortRead || got <= 0)) return io;
+  whole = AdoptBlock(b, io == 0 ? kLogBlockSize : static_cast<int32_t>(got)) && io == 0;
+  return 0;
+}
 
 // Reads block i for the recovery walk, without messages: the well-formed
 // records that lie wholly in the file, cut after the first record whose
@@ -137,16 +135,13 @@ bool Newer(int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<uint3
 // read whole and nothing had to be cut. False when it holds no record that
 // continues the numbering.
 bool ReadContinuation(LogFile& x, int32_t i, int32_t prevNr, LogBlock& b, bool& whole) {
-  int64_t got = 0;
-  const int io = x.file.Read(BlockFileOffset(i), kLogBlockSize, b.bytes, &got);
-  if (io != 0 && (io != kIoShortRead || got <= 0)) return false;
-  whole = AdoptBlock(b, io == 0 ? kLogBlockSize : static_cast<int32_t>(got)) && io == 0;
-  int32_t expect = After(prevNr);
+  if (ReadBlockQuietly(x, i, b, whole) != 0) return false;
+  int32_t expect = NextNumber(prevNr);
   int32_t last = 0;
   for (int32_t pos = kFirstRecord; RecordLga(b, pos) != 0; pos += RecordLga(b, pos)) {
     if (RecordNr(b, pos) != expect) break;
     last = pos;
-    expect = After(expect);
+    expect = NextNumber(expect);
     if (pos == b.last) break;
   }
   if (last == 0) return false;
@@ -205,14 +200,15 @@ int32_t RecoverFromBlocks(LogFile& x) {
       s.erstnr = RecordNr(w, kFirstRecord);
       s.erstdt = RecordDt(w, kFirstRecord);
     } else {
-      uint8_t head[kFirstRecord + kTelegramHeaderSize];
-      if (x.file.Read(BlockFileOffset(s.erstbl), sizeof head, head) == 0) {
-        std::memcpy(&s.erstnr, head + kFirstRecord + offsetof(T_Telegramm, nr), sizeof s.erstnr);
-        std::memcpy(&s.erstdt, head + kFirstRecord + offsetof(T_Telegramm, dt), sizeof s.erstdt);
+      auto oldest = std::make_unique<LogBlock>();
+      bool whole = true;
+      if (ReadBlockQuietly(x, s.erstbl, *oldest, whole) == 0 && RecordLga(*oldest, kFirstRecord) != 0) {
+        s.erstnr = RecordNr(*oldest, kFirstRecord);
+        s.erstdt = RecordDt(*oldest, kFirstRecord);
       }
     }
   }
-  s.belbl = (s.aktbl - s.erstbl + s.anzbl) % s.anzbl + 1;
+  s.belbl = BlocksInUse(s);
   return static_cast<int32_t>(static_cast<uint32_t>(s.letztnr) - static_cast<uint32_t>(before));
 }
 
@@ -407,12 +403,8 @@ LogCheck LogOpenObjectForReading(Monitor& m, LogFile& x, int* ioOut) {
     // The ring state with what the blocks hold beyond it; the blocks are read
     // without messages here, since the walk of the caller reports them.
     x.stand = h.stand;
-    int64_t got = 0;
-    const int rio = x.file.Read(BlockFileOffset(x.stand.aktbl), kLogBlockSize, x.block.bytes, &got);
-    if (rio == 0 || (rio == kIoShortRead && got > 0)) {
-      AdoptBlock(x.block, rio == 0 ? kLogBlockSize : static_cast<int32_t>(got));
-      x.recovered = RecoverFromBlocks(x);
-    }
+    bool whole = true;
+    if (ReadBlockQuietly(x, x.stand.aktbl, x.block, whole) == 0) x.recovered = RecoverFromBlocks(x);
     ClearBlock(x.block);
   }
   return c;
@@ -470,25 +462,30 @@ void WriteBackState(Monitor& m, LogFile& x) {
   T_LogStand& s = x.stand;
   FinishBlockKopf(x.block);
   if (x.file.Write(BlockFileOffset(s.aktbl), kLogBlockSize, x.block.bytes) != 0) m.AllgVar.logerr = true;
-  s.belbl = (s.aktbl - s.erstbl + s.anzbl) % s.anzbl + 1;
+  s.belbl = BlocksInUse(s);
   WriteHeader(m, x, static_cast<int32_t>(BlockFileOffset(s.belbl)));
   x.unsaved = false;
 }
 
 }  // namespace
 
-void LogCheckpoint(Monitor& m, LogFile& x) {
-  x.unsaved = false;
-  if (x.name.empty() || !x.file.IsOpen()) return;
-  T_LogStand& s = x.stand;
-  FinishBlockKopf(x.block);
+bool LogWriteBlockThenStand(Monitor& m, LogFile& x, T_LogStand s) {
   if (x.file.Write(BlockFileOffset(s.aktbl), kLogBlockSize, x.block.bytes) != 0) {
     // The header must not name records that did not reach the file.
     m.AllgVar.logerr = true;
-    return;
+    return false;
   }
-  s.belbl = (s.aktbl - s.erstbl + s.anzbl) % s.anzbl + 1;
+  s.belbl = BlocksInUse(s);
   WriteStand(m, x, s);
+  return true;
+}
+
+void LogCheckpoint(Monitor& m, LogFile& x) {
+  x.unsaved = false;
+  if (x.name.empty() || !x.file.IsOpen()) return;
+  FinishBlockKopf(x.block);
+  x.stand.belbl = BlocksInUse(x.stand);
+  if (!LogWriteBlockThenStand(m, x, x.stand)) return;
   SyncIfDue(m, x, false);
   // A log deleted or replaced while it is written would take everything
   // after it into a file nobody can reach.

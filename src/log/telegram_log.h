@@ -152,6 +152,12 @@ bool LogReadBlock(Monitor& m, LogFile& x, TypedFile& f, int32_t i, LogBlock& b);
 /// monitor's tick.
 uint32_t LogNowMs(Monitor& m, const LogFile& x);
 
+/// Writes x's write block (as it is, header included) at its place, then
+/// the ring state `s` with `belbl` computed from it. False, with `logerr`
+/// set, when the block could not be written: the ring state is then not
+/// written, so the header never names records that are not on disk.
+bool LogWriteBlockThenStand(Monitor& m, LogFile& x, T_LogStand s);
+
 /// Brings x's file up to date with what is stored: writes the write block,
 /// then the ring state of the header (data first, so the header never names
 /// records that are not on disk), and asks for a flush to the device when
