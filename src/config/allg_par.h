@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "filter/filter_record.h"
-#include "render/address_structure.h"
+#include "config/filter_record.h"
+#include "config/address_structure.h"
 
 namespace qlxs {
 

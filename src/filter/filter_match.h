@@ -1,7 +1,7 @@
 #pragma once
 /// Evaluation of the log filter and the display filter for one stored telegram.
 
-#include "filter/filter_record.h"
+#include "config/filter_record.h"
 #include "model/telegram.h"
 
 namespace qlxs {
