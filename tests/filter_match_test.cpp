@@ -37,14 +37,14 @@ TEST(ViewAdmits, DisplayFilterOffFollowsTheViewOptions) {
     tm->PrgPar.mitlink = c.mitlink;
     T_Telegramm t = Telegram(c.ta, c.stat);
     t.lga = static_cast<uint16_t>(RecordLength(t.lg));
-    EXPECT_EQ(ViewAdmits(*tm, t), c.admitted)
+    EXPECT_EQ(ViewAdmits(tm->PrgPar, tm->AllgPar, 1, t), c.admitted)
         << int(c.ta) << "/" << int(c.stat) << " nur104 " << c.nur104 << " mitlink " << c.mitlink;
   }
   TestMonitor tm;
   T_Telegramm empty{};
   empty.ta = TaIFormat;
   empty.stat = StatOk;
-  EXPECT_FALSE(ViewAdmits(*tm, empty)) << "an empty slot is never shown";
+  EXPECT_FALSE(ViewAdmits(tm->PrgPar, tm->AllgPar, 1, empty)) << "an empty slot is never shown";
 }
 
 }  // namespace

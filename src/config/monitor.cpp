@@ -3,7 +3,7 @@
 namespace qlxs {
 
 Monitor::Monitor(Clock& clock_, MessageSink& messages_)
-    : clock(clock_), messages(messages_), PrgPar(DefaultPrgPar()), AllgPar(DefaultAllgPar()) {
+    : ConfigState(messages_), clock(clock_) {
   InitPortStates(ports[0], ports[1]);
 }
 

@@ -9,9 +9,7 @@
 #include <functional>
 
 #include "capture/unwrap.h"
-#include "config/allg_par.h"
-#include "config/allg_var.h"
-#include "config/prg_par.h"
+#include "config/config_state.h"
 #include "log/telegram_log.h"
 #include "model/port_state.h"
 #include "model/telegram.h"
@@ -21,19 +19,13 @@
 namespace qlxs {
 
 class Clock;
-class MessageSink;
 
-struct Monitor {
+struct Monitor : ConfigState {
   Monitor(Clock& clock, MessageSink& messages);
   Monitor(const Monitor&) = delete;
   Monitor& operator=(const Monitor&) = delete;
 
   Clock& clock;            ///< tick and local time
-  MessageSink& messages;   ///< numbered messages
-
-  T_AllgVar AllgVar;       ///< run-time values
-  T_PrgPar PrgPar;         ///< settings record
-  T_AllgPar AllgPar;       ///< general parameters (travel in log headers)
   std::array<T_ComVar, 2> ports;  ///< first and second port
   TelegramCounters counters{};    ///< telegram counters per receiver number
   int32_t TickOffset = 0;  ///< maps the millisecond tick to the local time of day

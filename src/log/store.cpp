@@ -102,13 +102,13 @@ void StoreTelegram(Monitor& m, T_Telegramm& t) {
   if (t.ta == TaEvent || t.stat == StatModemStatus) t.dt = StampNow(m);
   T_LogStand& s = m.log.stand;
   t.nr = NextNumber(s.letztnr);
-  if (m.AllgPar.lfilt.ein && !FilterMatch(m, m.AllgPar.lfilt, t)) return;
+  if (m.AllgPar.lfilt.ein && !FilterMatch(m.AllgPar.lfilt, m.AllgPar, s.erstnr, t)) return;
   s.letztnr = t.nr;
   s.letztdt = t.dt;
   const int n = RecordSize(t);
   Place(m, m.log, t, n, true);
   NoteUnsaved(m, m.log);
-  if (ViewAdmits(m, t)) RingPut(m.log.ring, t, n);
+  if (ViewAdmits(m.PrgPar, m.AllgPar, s.erstnr, t)) RingPut(m.log.ring, t, n);
   if (m.onStored) m.onStored(t);
 }
 
