@@ -16,7 +16,7 @@
 
 #include "capture/receiver.h"
 #include "config/language_texts.h"
-#include "config/monitor.h"
+#include "app/monitor.h"
 #include "log/telegram_log.h"
 #include "platform/clock.h"
 #include "platform/message_sink.h"

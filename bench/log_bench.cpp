@@ -11,7 +11,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "config/monitor.h"
+#include "app/monitor.h"
 #include "log/store.h"
 #include "log/telegram_log.h"
 #include "platform/clock.h"

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "capture/receiver.h"
-#include "capture/time_base.h"
-#include "config/monitor.h"
+#include "log/time_base.h"
+#include "app/monitor.h"
 #include "platform/clock.h"
 #include "platform/message_sink.h"
 

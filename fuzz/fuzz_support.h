@@ -12,7 +12,7 @@
 #include <string>
 
 #include "config/language_texts.h"
-#include "config/monitor.h"
+#include "app/monitor.h"
 #include "platform/clock.h"
 #include "platform/message_sink.h"
 

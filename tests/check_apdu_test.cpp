@@ -23,7 +23,7 @@ T_Telegramm Check(CaptureFixture& fx, const Bytes& apdu) {
   std::memset(te.b + apdu.size(), 0xAB, 12);
   te.lg = static_cast<int16_t>(apdu.size() + 12);
   te.idm = 12;
-  CheckApdu(fx.m, fx.port1());
+  CheckApdu(fx.m.AllgVar, fx.m.PrgPar.frburs, fx.port1().em.te);
   return te;
 }
 

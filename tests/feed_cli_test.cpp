@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "capture/receiver.h"
-#include "config/monitor.h"
+#include "app/monitor.h"
 #include "log/telegram_log.h"
 #include "sim/line_simulator.h"
 #include "support/log_fixture.h"

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "config/language_texts.h"
-#include "config/monitor.h"
+#include "app/monitor.h"
 #include "config/text_format.h"
 #include "config/type_name_file.h"
 #include "iec104/cause_lists.h"

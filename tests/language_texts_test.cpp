@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "config/language_texts.h"
-#include "config/monitor.h"
+#include "app/monitor.h"
 #include "iec104/cause_lists.h"
 #include "platform/clock.h"
 #include "platform/message_sink.h"

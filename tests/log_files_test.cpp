@@ -12,7 +12,7 @@
 #include "log/log_reader.h"
 #include "log/store.h"
 #include "log/telegram_log.h"
-#include "print/log_files.h"
+#include "app/log_files.h"
 #include "sim/apdu_builder.h"
 #include "sim/line_simulator.h"
 #include "support/capture_fixture.h"

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "config/message_box.h"
-#include "config/monitor.h"
+#include "app/monitor.h"
 #include "platform/clock.h"
 #include "platform/message_sink.h"
 

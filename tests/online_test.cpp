@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "capture/online.h"
+#include "app/online.h"
 #include "config/automatic_log_name.h"
 #include "log/store.h"
 #include "log/telegram_log.h"

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "capture/online.h"
-#include "capture/port_config.h"
+#include "app/online.h"
+#include "app/port_config.h"
 #include "platform/termios_serial_port.h"
 #include "support/capture_fixture.h"
 #include "support/pty_pair.h"

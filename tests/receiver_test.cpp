@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "capture/time_base.h"
-#include "config/monitor.h"
+#include "log/time_base.h"
+#include "app/monitor.h"
 #include "model/date_time.h"
 #include "platform/clock.h"
 #include "platform/message_sink.h"

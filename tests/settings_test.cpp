@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "config/language_texts.h"
-#include "config/monitor.h"
+#include "app/monitor.h"
 #include "config/settings.h"
 #include "model/date_time.h"
 #include "platform/clock.h"

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "config/language_texts.h"
-#include "config/monitor.h"
+#include "app/monitor.h"
 #include "config/settings.h"
-#include "config/startup.h"
+#include "app/startup.h"
 #include "platform/clock.h"
 #include "platform/directories.h"
 #include "platform/file_system.h"

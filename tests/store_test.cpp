@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "capture/time_base.h"
+#include "log/time_base.h"
 #include "log/log_reader.h"
 #include "log/store.h"
 #include "log/telegram_log.h"

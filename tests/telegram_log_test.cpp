@@ -11,7 +11,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include "capture/timer_tick.h"
+#include "app/timer_tick.h"
 #include "log/log_reader.h"
 #include "log/store.h"
 #include "log/telegram_log.h"

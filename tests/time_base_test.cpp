@@ -1,13 +1,13 @@
 // The capture time base: the time of day from the millisecond tick.
 
-#include "capture/time_base.h"
+#include "log/time_base.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
 
-#include "config/monitor.h"
+#include "app/monitor.h"
 #include "model/date_time.h"
 #include "platform/clock.h"
 #include "platform/message_sink.h"

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "capture/port_config.h"
-#include "capture/timer_tick.h"
+#include "app/port_config.h"
+#include "app/timer_tick.h"
 #include "config/automatic_log_name.h"
 #include "log/log_messages.h"
 #include "log/telegram_log.h"

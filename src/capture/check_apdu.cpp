@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "config/monitor.h"
 #include "iec104/cause_lists.h"
 #include "iec104/type_table.h"
 #include "model/apdu.h"
@@ -20,7 +19,8 @@ constexpr int kSegmentLengthAt = 18;
 
 // The verdict on the ASDU of an I-format APDU of `a` octets, whose leading
 // fields are in `v`.
-uint8_t CheckAsdu(const Monitor& m, const T_ApduView& v, const uint8_t* b, int a) {
+uint8_t CheckAsdu(const T_TextTable& tables, const T_TypUrsFarben& frburs, const T_ApduView& v, const uint8_t* b,
+                  int a) {
   if (a < kApduHeaderSize) return StatAsduLengthError;  // only when the length octet lies about the APDU
   const uint8_t typ = v.typ;
   const uint16_t word = TypeWord(typ);
@@ -44,16 +44,15 @@ uint8_t CheckAsdu(const Monitor& m, const T_ApduView& v, const uint8_t* b, int a
   if (a != n * ElementSize(typ) + kIoaSize * objects + kApduHeaderSize) return StatAsduLengthError;
 
   const int cot = v.urs & kCauseMask;
-  if (CausePermitted(m.AllgVar, TypeGroup(m.AllgVar, typ), cot)) return verdict;
-  if (m.PrgPar.frburs.frb[v.urs].wd() == 0) return StatCauseError;
-  if (CausePermitted(m.AllgVar, 0, cot)) return StatCauseError;
+  if (CausePermitted(tables, TypeGroup(tables, typ), cot)) return verdict;
+  if (frburs.frb[v.urs].wd() == 0) return StatCauseError;
+  if (CausePermitted(tables, 0, cot)) return StatCauseError;
   return StatUserCause;
 }
 
 }  // namespace
 
-void CheckApdu(Monitor& m, T_ComVar& port) {
-  T_Telegramm& te = port.em.te;
+void CheckApdu(const T_TextTable& tables, const T_TypUrsFarben& frburs, T_Telegramm& te) {
   const int a = te.lg - te.idm;
   // The leading fields of the APDU; those a too short APDU lacks read as
   // zero, so nothing beyond the APDU is looked at.
@@ -74,7 +73,7 @@ void CheckApdu(Monitor& m, T_ComVar& port) {
     if (!(BitCount16(w & kUFunctionBits) == 1 && w <= 0xFF && r == 0)) te.stat = StatControlError;
     if (v.tlg != kApciLength) te.stat = StatLengthError;
   }
-  if (te.ta == TaIFormat && te.stat == StatOk) te.stat = CheckAsdu(m, v, te.b, a);
+  if (te.ta == TaIFormat && te.stat == StatOk) te.stat = CheckAsdu(tables, frburs, v, te.b, a);
 }
 
 }  // namespace qlxs

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "capture/time_base.h"
+#include "log/time_base.h"
 #include "capture/unwrap.h"
-#include "config/monitor.h"
+#include "capture/capture_state.h"
 #include "log/store.h"
 #include "model/ppp.h"
 #include "platform/clock.h"
@@ -48,7 +48,7 @@ bool IsTextLine(const T_Telegramm& te) {
 
 }  // namespace
 
-void OnPortEvent(Monitor& m, T_ComVar& port, int message, uint16_t trigger, long data) {
+void OnPortEvent(CaptureState& m, T_ComVar& port, int message, uint16_t trigger, long data) {
   SerialPort* sp = port.pCp;
   if (sp == nullptr) return;
 
@@ -81,7 +81,7 @@ void OnPortEvent(Monitor& m, T_ComVar& port, int message, uint16_t trigger, long
   }
 }
 
-void ReceiveBlock(Monitor& m, T_ComVar& port, const uint8_t* block, size_t count) {
+void ReceiveBlock(CaptureState& m, T_ComVar& port, const uint8_t* block, size_t count) {
   T_EmpfVar& em = port.em;
   T_Telegramm& te = em.te;
   // One block is read at one moment: the tick and the time stamp are taken
@@ -159,14 +159,14 @@ void ReceiveBlock(Monitor& m, T_ComVar& port, const uint8_t* block, size_t count
   em.toempf = now + port.bp.toempf;
 }
 
-bool CheckTimeouts(Monitor& m, T_ComVar& port) { return CheckTimeoutsAt(port.em, m.clock.Tick()); }
+bool CheckTimeouts(CaptureState& m, T_ComVar& port) { return CheckTimeoutsAt(port.em, m.clock.Tick()); }
 
-void CloseFrame(Monitor& m, T_ComVar& port) {
+void CloseFrame(CaptureState& m, T_ComVar& port) {
   port.em.te.dt = StampNow(m);
   CompleteFrame(m, port);
 }
 
-void CompleteFrame(Monitor& m, T_ComVar& port) {
+void CompleteFrame(CaptureState& m, T_ComVar& port) {
   T_EmpfVar& em = port.em;
   T_Telegramm& te = em.te;
   // The receiver never builds more than 1500 octets; a frame placed here by
@@ -234,13 +234,13 @@ void ResetReceiver(T_ComVar& port) {
   port.em.te.stat = StatOk;
 }
 
-void PortTick(Monitor& m, T_ComVar& port) {
+void PortTick(CaptureState& m, T_ComVar& port) {
   LedTick(port.LedR);
   LedTick(port.LedT);
   if (CheckTimeouts(m, port)) CloseFrame(m, port);
 }
 
-void StoreModemStatus(Monitor& m, T_ComVar& port, uint8_t value) {
+void StoreModemStatus(CaptureState& m, T_ComVar& port, uint8_t value) {
   T_Telegramm t;
   ClearTelegram(t);
   t.stat = StatModemStatus;
@@ -262,7 +262,7 @@ void LedTick(T_LedVar& led) {
   if (--led.uhrLed == 1) led.image &= ~1;
 }
 
-void Delay(Monitor& m, uint32_t ms, const std::function<void()>& processPendingEvents) {
+void Delay(CaptureState& m, uint32_t ms, const std::function<void()>& processPendingEvents) {
   const uint32_t start = m.clock.Tick();
   for (;;) {
     const uint32_t elapsed = m.clock.Tick() - start;

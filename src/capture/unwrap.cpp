@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "capture/check_apdu.h"
-#include "config/monitor.h"
+#include "capture/capture_state.h"
 #include "log/store.h"
 #include "model/apdu.h"
 #include "model/port_params.h"
@@ -57,7 +57,7 @@ bool ReadPppHeader(T_Unwrapped& u) {
 // A Van Jacobson compressed frame names no addresses and its compressed
 // header has no fixed length: the APDU is the one that ends right before
 // the FCS and the closing flag.
-bool UnwrapVjCompressed(const Monitor& m, T_Unwrapped& u) {
+bool UnwrapVjCompressed(const CaptureState& m, T_Unwrapped& u) {
   const int lg = u.lg;
   // Every start octet is tried, also one that follows a start octet whose
   // length did not fit: the last octet of the compressed header may be 0x68.
@@ -74,7 +74,7 @@ bool UnwrapVjCompressed(const Monitor& m, T_Unwrapped& u) {
   return false;
 }
 
-bool UnwrapIp(Monitor& m, const T_ComVar& port, bool vjUncompressed, T_Unwrapped& u) {
+bool UnwrapIp(CaptureState& m, const T_ComVar& port, bool vjUncompressed, T_Unwrapped& u) {
   const uint8_t* ip = u.b + u.ofs;
   // Octets that arrived for the datagram: up to the FCS when a flag closed
   // the frame, all of them when the time-out did.
@@ -130,7 +130,7 @@ bool UnwrapIp(Monitor& m, const T_ComVar& port, bool vjUncompressed, T_Unwrapped
 
 // Stores the `n` octets in `te.b` as a piece of payload: status 49, the
 // class the telegram has now, the identity appended.
-void StorePiece(Monitor& m, T_EmpfVar& em, int n) {
+void StorePiece(CaptureState& m, T_EmpfVar& em, int n) {
   T_Telegramm& te = em.te;
   te.stat = StatFragment;
   std::memcpy(te.b + n, &em.vid, sizeof em.vid);
@@ -141,19 +141,19 @@ void StorePiece(Monitor& m, T_EmpfVar& em, int n) {
 }
 
 // Checks and stores the complete APDU in `te.b` (identity not yet appended).
-void StoreApdu(Monitor& m, T_ComVar& port, bool reassembled) {
+void StoreApdu(CaptureState& m, T_ComVar& port, bool reassembled) {
   T_EmpfVar& em = port.em;
   T_Telegramm& te = em.te;
   em.synlast = true;
   std::memcpy(te.b + te.lg, &em.vid, sizeof em.vid);
   te.lg = static_cast<int16_t>(te.lg + sizeof em.vid);
   te.idm = sizeof em.vid;
-  CheckApdu(m, port);
+  CheckApdu(m.AllgVar, m.PrgPar.frburs, port.em.te);
   if (reassembled && te.stat == StatOk) te.stat = StatReassembled;
   StoreTelegram(m, te);
 }
 
-T_PendingApdu* FindPending(Monitor& m, const T_VId& vid) {
+T_PendingApdu* FindPending(CaptureState& m, const T_VId& vid) {
   for (T_PendingApdu& s : m.PendingApdus)
     if (!IsFree(s) && s.key == vid) return &s;
   return nullptr;
@@ -166,7 +166,7 @@ void Unstuff(T_Telegramm& t) {
   t.lg = static_cast<int16_t>(UnstuffOctets(t.b, lg, t.b));
 }
 
-bool UnwrapFrame(Monitor& m, const T_ComVar& port, T_Unwrapped& out) {
+bool UnwrapFrame(CaptureState& m, const T_ComVar& port, T_Unwrapped& out) {
   const T_Telegramm& te = port.em.te;
   out.stat = te.stat;
   out.ta = te.ta;
@@ -184,7 +184,7 @@ bool UnwrapFrame(Monitor& m, const T_ComVar& port, T_Unwrapped& out) {
   }
 }
 
-void ExtractApdus(Monitor& m, T_ComVar& port, const T_Unwrapped& u) {
+void ExtractApdus(CaptureState& m, T_ComVar& port, const T_Unwrapped& u) {
   T_EmpfVar& em = port.em;
   T_Telegramm& te = em.te;
   em.vid = u.vid;
@@ -256,6 +256,6 @@ void ExtractApdus(Monitor& m, T_ComVar& port, const T_Unwrapped& u) {
   te.lg = 0;
 }
 
-void ClearPendingApdus(Monitor& m) { m.PendingApdus.fill(T_PendingApdu{}); }
+void ClearPendingApdus(CaptureState& m) { m.PendingApdus.fill(T_PendingApdu{}); }
 
 }  // namespace qlxs

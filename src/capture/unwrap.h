@@ -23,7 +23,7 @@
 
 namespace qlxs {
 
-struct Monitor;
+struct CaptureState;
 
 /// Slots of the table of APDUs that continue in a later segment.
 inline constexpr int kPendingSlots = 8;
@@ -64,16 +64,16 @@ void Unstuff(T_Telegramm& t);
 /// 59 for faulty IPv4 datagrams. For IEC 104 traffic it also gives the
 /// segment's identity and its payload range, and updates `LastVid`. Returns
 /// true when the frame carries IEC 104 payload that `ExtractApdus` must cut.
-bool UnwrapFrame(Monitor& m, const T_ComVar& port, T_Unwrapped& out);
+bool UnwrapFrame(CaptureState& m, const T_ComVar& port, T_Unwrapped& out);
 
 /// Cuts the payload that `UnwrapFrame` found in `u` into APDU and piece
 /// telegrams, built in the telegram under construction of `port` from its
 /// header (the raw frame's): completes a pending APDU of the same identity
 /// first, checks every complete APDU and stores each telegram in payload
 /// order. Call it after the raw frame has been stored.
-void ExtractApdus(Monitor& m, T_ComVar& port, const T_Unwrapped& u);
+void ExtractApdus(CaptureState& m, T_ComVar& port, const T_Unwrapped& u);
 
 /// Empties `PendingApdus` (going online).
-void ClearPendingApdus(Monitor& m);
+void ClearPendingApdus(CaptureState& m);
 
 }  // namespace qlxs

@@ -16,17 +16,18 @@
 #include <string>
 #include <vector>
 
-#include "capture/online.h"
-#include "capture/port_config.h"
-#include "capture/timer_tick.h"
+#include "app/online.h"
+#include "app/port_config.h"
+#include "app/timer_tick.h"
 #include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "cli/log_room.h"
 #include "cli/record_line.h"
 #include "config/language_texts.h"
-#include "config/monitor.h"
+#include "app/general_parameters.h"
+#include "app/monitor.h"
 #include "config/prg_par.h"
-#include "config/startup.h"
+#include "app/startup.h"
 #include "log/telegram_log.h"
 #include "model/typed_file.h"
 #include "platform/clock.h"
@@ -418,6 +419,7 @@ int RunCapture(int argc, char** argv) {
   const bool logExisted = IsFile(o.log);
   m->AllgVar.logopt = true;
   LogOpen(*m, o.log, false);
+  ApplyGeneralParameters(*m);
   if (m->AllgVar.logerr) {
     std::fprintf(stderr, "qlxs-cli capture: %s: the telegram log cannot be written (%s)\n", o.log.c_str(),
                  IoResultText(m->AllgVar.lastIoResult).c_str());

@@ -10,7 +10,7 @@
 #include <cstdlib>
 
 #include "config/language_texts.h"
-#include "config/monitor.h"
+#include "app/monitor.h"
 #include "platform/directories.h"
 
 namespace qlxs::cli {

@@ -13,12 +13,12 @@
 #include <vector>
 
 #include "capture/receiver.h"
-#include "capture/time_base.h"
+#include "log/time_base.h"
 #include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "cli/log_room.h"
-#include "config/monitor.h"
-#include "config/startup.h"
+#include "app/monitor.h"
+#include "app/startup.h"
 #include "log/telegram_log.h"
 #include "model/typed_file.h"
 #include "platform/clock.h"

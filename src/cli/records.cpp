@@ -6,7 +6,7 @@
 
 #include "cli/commands.h"
 #include "cli/record_line.h"
-#include "config/monitor.h"
+#include "app/monitor.h"
 #include "log/log_reader.h"
 #include "log/telegram_log.h"
 #include "platform/clock.h"

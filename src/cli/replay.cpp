@@ -11,12 +11,13 @@
 #include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "cli/log_room.h"
-#include "config/monitor.h"
-#include "config/startup.h"
+#include "app/general_parameters.h"
+#include "app/monitor.h"
+#include "app/startup.h"
 #include "log/telegram_log.h"
 #include "platform/clock.h"
 #include "platform/message_sink.h"
-#include "print/log_files.h"
+#include "app/log_files.h"
 
 namespace qlxs::cli {
 
@@ -128,6 +129,7 @@ int RunReplay(int argc, char** argv) {
   // Check IN before anything is created, and take over the settings it carries.
   int io = 0;
   const LogCheck check = LogOpenForReading(*m, in, &io);
+  if (check == LogCheck::Valid) ApplyGeneralParameters(*m);
   m->log.file.Close();
   if (check != LogCheck::Valid) {
     std::fprintf(stderr, "qlxs-cli replay: %s: %s%s\n", in.c_str(), NotALog(check) ? "not a telegram log file: " : "",

@@ -6,9 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "model/text_table.h"
+
 namespace qlxs {
 
-struct T_AllgVar {
+/// The language texts and the type list come from `T_TextTable`.
+struct T_AllgVar : T_TextTable {
   std::string ProgDir;   ///< program directory, with a trailing '/'
   std::string DataDir;   ///< data directory, with a trailing '/'
   int pnr = 0;           ///< instance number 1..6; 0 when none was claimed
@@ -28,12 +31,9 @@ struct T_AllgVar {
   std::array<uint8_t, 255> ComNr{};    ///< available COM numbers, ascending
 
   // Language texts and the values derived from them after every load.
-  std::vector<std::string> TxtList;  ///< language text table; index = text number
   char khex = '$';                   ///< hexadecimal prefix character (text 25)
   std::string bitz = "01";           ///< characters of a bit 0 and a bit 1 (text 27)
   char tz = ';';                     ///< field separator of text files and exports (text 1172)
-  std::string TypStr;                ///< type list: defined type identifications, ascending
-  int maxpicktyp = 0;                ///< length of TypStr
   std::string HelpFile;              ///< help file of the current language
   std::array<std::string, 256> TypeNames;  ///< type-name file: name per type identification
 };

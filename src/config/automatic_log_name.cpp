@@ -3,12 +3,12 @@
 #include <cstdio>
 
 #include "config/language_texts.h"
-#include "config/monitor.h"
+#include "config/config_state.h"
 #include "model/date_time.h"
 
 namespace qlxs {
 
-std::string AutomaticLogName(const Monitor& m) {
+std::string AutomaticLogName(const ConfigState& m) {
   const T_AllgVar& v = m.AllgVar;
   const std::string& base = Text(v, 1199);
   if (v.DataDir.empty() || base.empty()) return {};

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "config/monitor.h"
+#include "config/config_state.h"
 #include "iec104/cause_lists.h"
 #include "iec104/type_table.h"
 #include "model/text_file.h"
@@ -87,7 +87,7 @@ std::string TextFileErrorMessage(const TextFileResult& result, const std::string
   return std::string(kMessages[code]) + number + "\r\n" + (code == 1 ? fileName : result.text);
 }
 
-bool LoadTexts(Monitor& m, int index) {
+bool LoadTexts(ConfigState& m, int index) {
   const std::string path = LanguageFileName(m.AllgVar.ProgDir, index);
   const TextFileResult r = ReadTextFile(path, m.AllgVar.TxtList);
   if (r.error != 0) {
@@ -116,16 +116,5 @@ void ApplyLoadedTexts(T_AllgVar& v) {
   v.tz = !sep.empty() && Printable(sep[0], false) ? sep[0] : kDefaultSeparator;
   v.HelpFile = v.ProgDir + Text(v, kTextHelpFile);
 }
-
-const std::string& Text(const T_AllgVar& v, int n) {
-  static const std::string kEmpty;
-  return n >= 0 && static_cast<size_t>(n) < v.TxtList.size() ? v.TxtList[n] : kEmpty;
-}
-
-void SetText(T_AllgVar& v, int n, std::string s) {
-  if (n >= 0 && static_cast<size_t>(n) < v.TxtList.size()) v.TxtList[n] = std::move(s);
-}
-
-int TextLength(const T_AllgVar& v, int n) { return static_cast<int>(Utf8Length(Text(v, n))); }
 
 }  // namespace qlxs

@@ -10,10 +10,11 @@
 #include <vector>
 
 #include "config/allg_var.h"
+#include "iec104/cause_lists.h"
 
 namespace qlxs {
 
-struct Monitor;
+struct ConfigState;
 
 /// Languages by index: the file extension comes from the index.
 enum Language : int { LangGerman = 0, LangEnglish = 1 };
@@ -22,7 +23,6 @@ enum Language : int { LangGerman = 0, LangEnglish = 1 };
 inline constexpr int kTextHexPrefix = 25;        ///< first character: `khex`
 inline constexpr int kTextBitChars = 27;         ///< first two characters: `bitz`
 inline constexpr int kTextTypeNameFile = 298;    ///< name of the type-name file
-inline constexpr int kTextFirstNumberList = 1009;  ///< first decoded number list (cause lists)
 inline constexpr int kTextHelpFile = 1163;       ///< help file name
 inline constexpr int kTextSeparator = 1172;      ///< first character: `tz`
 
@@ -67,24 +67,16 @@ TextFileResult ReadTextFile(const std::string& path, std::vector<std::string>& t
 /// These four messages are the only texts that do not come from the file.
 std::string TextFileErrorMessage(const TextFileResult& result, const std::string& fileName);
 
-/// Loads the language of `index` from `m.AllgVar.ProgDir` into
-/// `m.AllgVar.TxtList` and runs `ApplyLoadedTexts`. On failure the error box
+/// Loads the language of `index` from `AllgVar.ProgDir` into
+/// `AllgVar.TxtList` and runs `ApplyLoadedTexts`. On failure the error box
 /// (error type, OK button, centred on the screen) is shown through
-/// `m.messages`, the table keeps the texts read before the error and the
+/// `messages`, the table keeps the texts read before the error and the
 /// derived values stay as they were; the result is false.
-bool LoadTexts(Monitor& m, int index);
+bool LoadTexts(ConfigState& m, int index);
 
 /// The steps after a successful load: decodes the number lists from text
 /// 1009 on (`ConvertCauseLists`), sets `khex`, `bitz`, the type list
 /// `TypStr`/`maxpicktyp`, `tz` and the help file `ProgDir` + text 1163.
 void ApplyLoadedTexts(T_AllgVar& v);
-
-/// Text `n`; the empty string when n is negative or not below the number of
-/// texts in the table.
-const std::string& Text(const T_AllgVar& v, int n);
-/// Replaces text `n` when 0 <= n < number of texts; otherwise nothing.
-void SetText(T_AllgVar& v, int n, std::string s);
-/// Length of `Text(n)` in characters (code points of its UTF-8 text).
-int TextLength(const T_AllgVar& v, int n);
 
 }  // namespace qlxs

@@ -1,13 +1,13 @@
 #include "config/message_box.h"
 
 #include "config/language_texts.h"
-#include "config/monitor.h"
+#include "config/config_state.h"
 
 namespace qlxs {
 
 namespace {
 
-MsgAnswer Box(Monitor& m, int number, const std::string& s, MsgType type, MsgButtons buttons) {
+MsgAnswer Box(ConfigState& m, int number, const std::string& s, MsgType type, MsgButtons buttons) {
   MessageRequest r;
   r.number = number;
   r.type = type;
@@ -19,23 +19,23 @@ MsgAnswer Box(Monitor& m, int number, const std::string& s, MsgType type, MsgBut
 
 }  // namespace
 
-MsgAnswer MessageAt(Monitor& m, const std::string& s, MsgType type, MsgButtons buttons) {
+MsgAnswer MessageAt(ConfigState& m, const std::string& s, MsgType type, MsgButtons buttons) {
   return Box(m, 0, s, type, buttons);
 }
 
-MsgAnswer AskYesNo(Monitor& m, int n) {
+MsgAnswer AskYesNo(ConfigState& m, int n) {
   return Box(m, n, Text(m.AllgVar, n), MsgConfirmation, ButtonsYesNo);
 }
 
-MsgAnswer MessageOk(Monitor& m, const std::string& s, MsgType type) {
+MsgAnswer MessageOk(ConfigState& m, const std::string& s, MsgType type) {
   return Box(m, 0, s, type, ButtonsOk);
 }
 
-MsgAnswer MessageOkNr(Monitor& m, int n, MsgType type) {
+MsgAnswer MessageOkNr(ConfigState& m, int n, MsgType type) {
   return Box(m, n, Text(m.AllgVar, n), type, ButtonsOk);
 }
 
-MsgAnswer MessageOkNrText(Monitor& m, int n, const std::string& s, MsgType type) {
+MsgAnswer MessageOkNrText(ConfigState& m, int n, const std::string& s, MsgType type) {
   return Box(m, n, s, type, ButtonsOk);
 }
 

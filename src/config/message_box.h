@@ -10,20 +10,20 @@
 
 namespace qlxs {
 
-struct Monitor;
+struct ConfigState;
 
 /// Shows `s` with the kind `type` and the `buttons`, placed at the main
 /// window; returns the button pressed.
-MsgAnswer MessageAt(Monitor& m, const std::string& s, MsgType type, MsgButtons buttons);
+MsgAnswer MessageAt(ConfigState& m, const std::string& s, MsgType type, MsgButtons buttons);
 /// Asks text `n` as a question with Yes and No; the caller compares the
 /// result with `AnswerYes`.
-MsgAnswer AskYesNo(Monitor& m, int n);
+MsgAnswer AskYesNo(ConfigState& m, int n);
 /// Shows `s` with an OK button.
-MsgAnswer MessageOk(Monitor& m, const std::string& s, MsgType type);
+MsgAnswer MessageOk(ConfigState& m, const std::string& s, MsgType type);
 /// Shows text `n` with an OK button.
-MsgAnswer MessageOkNr(Monitor& m, int n, MsgType type);
+MsgAnswer MessageOkNr(ConfigState& m, int n, MsgType type);
 /// Shows `s`, the finished text of text `n` (formatted with its arguments,
 /// perhaps with details added), with an OK button.
-MsgAnswer MessageOkNrText(Monitor& m, int n, const std::string& s, MsgType type);
+MsgAnswer MessageOkNrText(ConfigState& m, int n, const std::string& s, MsgType type);
 
 }  // namespace qlxs

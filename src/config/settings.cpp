@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 
 #include "config/language_texts.h"
-#include "config/monitor.h"
+#include "config/config_state.h"
 #include "model/date_time.h"
 #include "model/helpers.h"
 #include "platform/directories.h"
@@ -17,7 +17,7 @@ namespace qlxs {
 
 std::string InstanceSuffix(int pnr) { return pnr == 1 ? std::string() : std::to_string(pnr); }
 
-std::string FileNameFor(const Monitor& m, int n) {
+std::string FileNameFor(const ConfigState& m, int n) {
   std::string name = m.AllgVar.DataDir + Text(m.AllgVar, n) + InstanceSuffix(m.AllgVar.pnr);
   if (n != kTextLogFile) return name + Text(m.AllgVar, n + 1);
   if (m.PrgPar.opt[kOptDailyLog]) name += FormatDigits(2, DecodeDateTime(m.AllgVar.syszt).day);
@@ -50,7 +50,7 @@ bool StartsWith(const std::string& s, const std::string& prefix) {
 }
 
 /// Moves to the user's data folder, taking the automatic log file along.
-void UseApplicationDataDirectory(Monitor& m) {
+void UseApplicationDataDirectory(ConfigState& m) {
   T_AllgVar& av = m.AllgVar;
   const std::string oldLog = FileNameFor(m, kTextLogFile);
   const std::string dir = ApplicationDataDirectory();
@@ -70,7 +70,7 @@ void UseApplicationDataDirectory(Monitor& m) {
 
 }  // namespace
 
-void LoadSettings(Monitor& m) {
+void LoadSettings(ConfigState& m) {
   T_AllgVar& av = m.AllgVar;
   if (!SystemLanguageIsGerman()) m.PrgPar.spr = 1;
 
@@ -92,7 +92,7 @@ void LoadSettings(Monitor& m) {
   UseApplicationDataDirectory(m);
 }
 
-int SaveSettings(Monitor& m) {
+int SaveSettings(ConfigState& m) {
   const int storeErr = WriteStoredDataDirectory(m.AllgVar.DataDir);
   T_PrgPar& p = m.PrgPar;
   p.lg = kSettingsFileSize;

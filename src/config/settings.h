@@ -8,7 +8,7 @@
 
 namespace qlxs {
 
-struct Monitor;
+struct ConfigState;
 
 /// Size of the settings file: the image of `T_PrgPar`.
 inline constexpr int kSettingsFileSize = sizeof(T_PrgPar);
@@ -31,7 +31,7 @@ std::string InstanceSuffix(int pnr);
 /// suffix + text n+1. For the log file (1199) the extension is text 1200,
 /// preceded with the daily log option by the day of the month of
 /// `AllgVar.syszt` as two digits.
-std::string FileNameFor(const Monitor& m, int n);
+std::string FileNameFor(const ConfigState& m, int n);
 
 /// Reads a settings file. It is valid when it is exactly 4360 bytes long
 /// with the magic number, length 4360 and version 16; then it replaces
@@ -51,11 +51,11 @@ int WriteSettingsFile(const std::string& path, const T_PrgPar& prgPar);
 /// install prefix); else the user's data folder (created when missing,
 /// taking over the log file of the program directory), falling back to the
 /// program directory. Needs `AllgVar.ProgDir`, `pnr` and `syszt`.
-void LoadSettings(Monitor& m);
+void LoadSettings(ConfigState& m);
 
 /// Writes the data directory to the user store and the settings to the
 /// settings file (with `lg`, `vers` and `txtdat` = `AllgVar.dtOaTxt`
 /// brought up to date). Returns 0 or the errno value of the first failure.
-int SaveSettings(Monitor& m);
+int SaveSettings(ConfigState& m);
 
 }  // namespace qlxs

@@ -1,6 +1,5 @@
 #include "iec104/cause_lists.h"
 
-#include "config/language_texts.h"
 
 namespace qlxs {
 
@@ -9,7 +8,7 @@ namespace {
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // The decoded cause list of `group`, or nothing for a group that has none.
-std::string_view CauseList(const T_AllgVar& v, int group) {
+std::string_view CauseList(const T_TextTable& v, int group) {
   if (group < 0 || group > v.maxpicktyp) return {};
   return Text(v, kTextFirstNumberList + group);
 }
@@ -31,26 +30,26 @@ void ConvertCauseLists(std::vector<std::string>& texts) {
   }
 }
 
-int TypeAt(const T_AllgVar& v, int position) {
+int TypeAt(const T_TextTable& v, int position) {
   if (position < 1 || position > static_cast<int>(v.TypStr.size())) return 0;
   return static_cast<unsigned char>(v.TypStr[position - 1]);
 }
 
-int TypeGroup(const T_AllgVar& v, int type) {
+int TypeGroup(const T_TextTable& v, int type) {
   for (size_t i = 0; i < v.TypStr.size(); ++i)
     if (static_cast<unsigned char>(v.TypStr[i]) == type) return static_cast<int>(i) + 1;
   return 0;
 }
 
-bool CausePermitted(const T_AllgVar& v, int group, int cause) { return cause >= 1 && CauseIndex(v, group, cause) > 0; }
+bool CausePermitted(const T_TextTable& v, int group, int cause) { return cause >= 1 && CauseIndex(v, group, cause) > 0; }
 
-int CauseAt(const T_AllgVar& v, int group, int index) {
+int CauseAt(const T_TextTable& v, int group, int index) {
   const std::string_view list = CauseList(v, group);
   if (index < 1 || index > static_cast<int>(list.size())) return 0;
   return static_cast<unsigned char>(list[index - 1]);
 }
 
-int CauseIndex(const T_AllgVar& v, int group, int cause) {
+int CauseIndex(const T_TextTable& v, int group, int cause) {
   const std::string_view list = CauseList(v, group);
   for (size_t i = 0; i < list.size(); ++i)
     if (static_cast<unsigned char>(list[i]) == cause) return static_cast<int>(i) + 1;

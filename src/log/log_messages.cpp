@@ -1,7 +1,7 @@
 #include "log/log_messages.h"
 
 #include "config/language_texts.h"
-#include "config/monitor.h"
+#include "log/log_state.h"
 #include "config/text_format.h"
 #include "log/telegram_log.h"
 #include "platform/message_sink.h"
@@ -32,11 +32,11 @@ std::string LogMessageText(const T_AllgVar& v, int number, const std::string& pa
   return extra.empty() ? main : main + " (" + extra + ")";
 }
 
-void ShowLogError(Monitor& m, int number, const std::string& path, const std::string& detail) {
+void ShowLogError(LogState& m, int number, const std::string& path, const std::string& detail) {
   m.messages.Show(number, MsgError, LogMessageText(m.AllgVar, number, path, detail));
 }
 
-void ReportReadFailure(Monitor& m, LogFile& x, int32_t block, const std::string& detail) {
+void ReportReadFailure(LogState& m, LogFile& x, int32_t block, const std::string& detail) {
   if (x.readFailures++ == 0)
     ShowLogError(m, kMsgLogReadFailed, x.name, "block " + std::to_string(block) + ": " + detail);
 }

@@ -5,7 +5,7 @@
 
 namespace qlxs {
 
-struct Monitor;
+struct LogState;
 struct LogFile;
 struct T_AllgVar;
 
@@ -32,7 +32,7 @@ inline constexpr char kLogRecoveredText[] =
 std::string LogMessageText(const T_AllgVar& v, int number, const std::string& path, const std::string& detail);
 
 /// Shows message `number` as an error.
-void ShowLogError(Monitor& m, int number, const std::string& path, const std::string& detail);
+void ShowLogError(LogState& m, int number, const std::string& path, const std::string& detail);
 
 /// Detail of message 1203 for a block the file ends inside of.
 inline constexpr char kBlockCutText[] = "the file ends inside the block; the records before its end are kept";
@@ -40,6 +40,6 @@ inline constexpr char kBlockCutText[] = "the file ends inside the block; the rec
 /// Counts a block of x that could not be read or was damaged and shows
 /// message 1203 for the first one since x was opened or created, so a badly
 /// damaged file does not flood the user with one message per block.
-void ReportReadFailure(Monitor& m, LogFile& x, int32_t block, const std::string& detail);
+void ReportReadFailure(LogState& m, LogFile& x, int32_t block, const std::string& detail);
 
 }  // namespace qlxs

@@ -2,7 +2,7 @@
 
 #include <sys/stat.h>
 
-#include "config/monitor.h"
+#include "log/log_state.h"
 #include "log/log_messages.h"
 #include "log/telegram_log.h"
 
@@ -18,7 +18,7 @@ void KeepInside(LogReader& r) {
 
 }  // namespace
 
-void ReaderOpen(Monitor& m) {
+void ReaderOpen(LogState& m) {
   TelegramLog& log = m.log;
   LogReader& r = log.reader;
   if (r.open) return;
@@ -43,13 +43,13 @@ void ReaderOpen(Monitor& m) {
   ReaderSeek(m, log.stand.aktbl, true);
 }
 
-void ReaderClose(Monitor& m) {
+void ReaderClose(LogState& m) {
   LogReader& r = m.log.reader;
   r.open = false;
   m.AllgVar.lastIoResult = r.file.Close();
 }
 
-void ReaderLoad(Monitor& m, int32_t i) {
+void ReaderLoad(LogState& m, int32_t i) {
   TelegramLog& log = m.log;
   LogReader& r = log.reader;
   if (i == log.stand.aktbl) {
@@ -63,7 +63,7 @@ void ReaderLoad(Monitor& m, int32_t i) {
   LogReadBlock(m, log, r.file, i, r.block);
 }
 
-void ReaderSeek(Monitor& m, int32_t i, bool atLast) {
+void ReaderSeek(LogState& m, int32_t i, bool atLast) {
   TelegramLog& log = m.log;
   LogReader& r = log.reader;
   r.count = static_cast<int32_t>(static_cast<uint32_t>(log.stand.letztnr) - static_cast<uint32_t>(log.stand.erstnr) + 1u);
@@ -72,7 +72,7 @@ void ReaderSeek(Monitor& m, int32_t i, bool atLast) {
   r.pos = atLast ? r.block.last : kFirstRecord;
 }
 
-bool ReaderBack(Monitor& m) {
+bool ReaderBack(LogState& m) {
   const T_LogStand& s = m.log.stand;
   LogReader& r = m.log.reader;
   KeepInside(r);
@@ -87,7 +87,7 @@ bool ReaderBack(Monitor& m) {
   return true;
 }
 
-bool ReaderNext(Monitor& m) {
+bool ReaderNext(LogState& m) {
   const T_LogStand& s = m.log.stand;
   LogReader& r = m.log.reader;
   KeepInside(r);
@@ -117,7 +117,7 @@ bool ReaderNext(Monitor& m) {
   return true;
 }
 
-void ReaderReturn(Monitor& m, int32_t block, int32_t pos) {
+void ReaderReturn(LogState& m, int32_t block, int32_t pos) {
   LogReader& r = m.log.reader;
   if (r.blk != block) {
     r.blk = block;
@@ -126,7 +126,7 @@ void ReaderReturn(Monitor& m, int32_t block, int32_t pos) {
   r.pos = IsRecordStart(r.block, pos) ? pos : r.block.last;
 }
 
-void ReaderRecord(const Monitor& m, T_Telegramm& out) {
+void ReaderRecord(const LogState& m, T_Telegramm& out) {
   const LogReader& r = m.log.reader;
   CopyRecord(r.block, r.pos, out);
 }

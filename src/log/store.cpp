@@ -1,7 +1,7 @@
 #include "log/store.h"
 
-#include "capture/time_base.h"
-#include "config/monitor.h"
+#include "log/time_base.h"
+#include "log/log_state.h"
 #include "filter/filter_match.h"
 #include "log/log_messages.h"
 #include "log/telegram_log.h"
@@ -13,7 +13,7 @@ namespace {
 // Block full and written: the ring has come round to its oldest block, which
 // is about to be overwritten. Its header tells the number and time of the
 // first telegram that remains.
-void DropOldestBlock(Monitor& m, LogFile& x, bool live) {
+void DropOldestBlock(LogState& m, LogFile& x, bool live) {
   T_LogStand& s = x.stand;
   s.erstbl = (s.erstbl + 1) % s.anzbl;
   if (live) {
@@ -37,7 +37,7 @@ void DropOldestBlock(Monitor& m, LogFile& x, bool live) {
 // so the header names the block just written as the newest and its last
 // telegram as the last. Opening the log after a crash finds the next
 // block's records from there.
-void CompleteBlock(Monitor& m, LogFile& x) {
+void CompleteBlock(LogState& m, LogFile& x) {
   const T_BlockKopf k = BlockKopfOf(x.block);
   T_LogStand s = x.stand;
   s.letztnr = k.letztnr;
@@ -47,7 +47,7 @@ void CompleteBlock(Monitor& m, LogFile& x) {
 
 // Notes that x holds a telegram the file does not have yet, and takes the
 // checkpoint when x takes its own and one is due.
-void NoteUnsaved(Monitor& m, LogFile& x) {
+void NoteUnsaved(LogState& m, LogFile& x) {
   if (!x.unsaved) {
     x.unsaved = true;
     x.unsavedSince = LogNowMs(m, x);
@@ -57,7 +57,7 @@ void NoteUnsaved(Monitor& m, LogFile& x) {
 }
 
 // Appends a record of n bytes to x's write block (n even, 28 .. 1548).
-void Place(Monitor& m, LogFile& x, T_Telegramm& t, int n, bool live) {
+void Place(LogState& m, LogFile& x, T_Telegramm& t, int n, bool live) {
   LogBlock& b = x.block;
   T_LogStand& s = x.stand;
   int32_t p = b.last + RecordLga(b, b.last);
@@ -92,7 +92,7 @@ int RecordSize(T_Telegramm& t) {
 
 }  // namespace
 
-void StoreTelegram(Monitor& m, T_Telegramm& t) {
+void StoreTelegram(LogState& m, T_Telegramm& t) {
   m.AllgVar.logsave = true;
   const int k = t.ek;
   if (k >= 1 && k <= 4) {
@@ -112,7 +112,7 @@ void StoreTelegram(Monitor& m, T_Telegramm& t) {
   if (m.onStored) m.onStored(t);
 }
 
-void StoreInto(Monitor& m, LogFile& x, T_Telegramm& t) {
+void StoreInto(LogState& m, LogFile& x, T_Telegramm& t) {
   x.stand.letztnr = NextNumber(x.stand.letztnr);
   t.nr = x.stand.letztnr;
   x.stand.letztdt = t.dt;

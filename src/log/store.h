@@ -6,7 +6,7 @@
 
 namespace qlxs {
 
-struct Monitor;
+struct LogState;
 struct LogFile;
 
 /// Files a telegram: sets `logsave`, counts it per receiver, stamps events
@@ -18,13 +18,13 @@ struct LogFile;
 /// number and is neither stored nor shown. The record is modified in place
 /// (`nr`, `dt`, `lga`, `lgv`); an `lg` outside 0 .. 1520 is first brought
 /// into that range, so a record never reaches past the data area.
-/// `Monitor::onStored` sees every telegram that was filed.
-void StoreTelegram(Monitor& m, T_Telegramm& t);
+/// `LogState::onStored` sees every telegram that was filed.
+void StoreTelegram(LogState& m, T_Telegramm& t);
 
 /// Appends telegram t to another log object x (an extract): numbers it after
 /// x's newest telegram, so an extract's numbers start again at 1, and places
 /// it like the store does. When x's ring is full its oldest block moves on as
 /// in the telegram log, so x always holds its newest telegrams in order.
-void StoreInto(Monitor& m, LogFile& x, T_Telegramm& t);
+void StoreInto(LogState& m, LogFile& x, T_Telegramm& t);
 
 }  // namespace qlxs

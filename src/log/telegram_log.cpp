@@ -7,9 +7,8 @@
 #include <sys/stat.h>
 
 #include "config/automatic_log_name.h"
-#include "config/general_parameters.h"
 #include "config/language_texts.h"
-#include "config/monitor.h"
+#include "log/log_state.h"
 #include "config/text_format.h"
 #include "log/log_messages.h"
 #include "log/log_reader.h"
@@ -53,7 +52,7 @@ static_assert(sizeof(HeaderImage) == kLogHeaderSize);
 
 // Opens x's file by name (for writing or for reading only) and checks its
 // header. On `Valid` the file stays open and `h` holds the header.
-LogCheck OpenAndCheck(Monitor& m, LogFile& x, bool forWriting, HeaderImage& h, int& io) {
+LogCheck OpenAndCheck(LogState& m, LogFile& x, bool forWriting, HeaderImage& h, int& io) {
   io = forWriting ? x.file.OpenReadWrite(x.name, 1, true) : x.file.OpenRead(x.name, 1);
   m.AllgVar.lastIoResult = io;
   switch (io) {
@@ -89,7 +88,7 @@ LogCheck OpenAndCheck(Monitor& m, LogFile& x, bool forWriting, HeaderImage& h, i
 
 // Takes over the settings stored in a valid header. Both filters arrive
 // switched off, whatever the header says.
-void RestoreSettings(Monitor& m, const T_LogKopf& k) {
+void RestoreSettings(LogState& m, const T_LogKopf& k) {
   if (k.ap.lg == static_cast<int32_t>(sizeof(T_AllgPar)) || k.ap.lg == kAllgParOldLength) {
     std::memcpy(&m.AllgPar, &k.ap, static_cast<size_t>(k.ap.lg));
     m.AllgPar.lg = sizeof(T_AllgPar);
@@ -112,7 +111,7 @@ void RestoreSettings(Monitor& m, const T_LogKopf& k) {
 }
 
 // Reads block `aktbl` into the write block and stands on its last record.
-void LoadWriteBlock(Monitor& m, LogFile& x) { LogReadBlock(m, x, x.file, x.stand.aktbl, x.block); }
+void LoadWriteBlock(LogState& m, LogFile& x) { LogReadBlock(m, x, x.file, x.stand.aktbl, x.block); }
 
 // True when telegram number a comes after b (numbers may wrap round).
 bool Newer(int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b)) > 0; }
@@ -213,26 +212,26 @@ int32_t RecoverFromBlocks(LogFile& x) {
 }
 
 // Writes the ring state (the second header part) of x as it stands.
-void WriteStand(Monitor& m, LogFile& x, const T_LogStand& s) {
+void WriteStand(LogState& m, LogFile& x, const T_LogStand& s) {
   if (x.file.Write(kLogKopfSize, kLogStandSize, &s) != 0) m.AllgVar.logerr = true;
 }
 
 // Takes the ring state of a valid header and the newest block, with what
 // the blocks hold beyond the header.
-void TakeRing(Monitor& m, LogFile& x, const T_LogStand& s) {
+void TakeRing(LogState& m, LogFile& x, const T_LogStand& s) {
   x.stand = s;
   LoadWriteBlock(m, x);
   x.recovered = RecoverFromBlocks(x);
 }
 
-void TakeOver(Monitor& m, LogFile& x, const HeaderImage& h) {
+void TakeOver(LogState& m, LogFile& x, const HeaderImage& h) {
   TakeRing(m, x, h.stand);
   RestoreSettings(m, h.kopf);
 }
 
 // The first header part, built from the current settings. The length words of the
 // parameter records are set first; the filter-on bytes are cleared in the copy.
-T_LogKopf BuildKopf(Monitor& m, int32_t dlg) {
+T_LogKopf BuildKopf(LogState& m, int32_t dlg) {
   T_LogKopf k;
   std::memset(&k, 0, sizeof k);
   k.kenn = kLogMagic;
@@ -249,7 +248,7 @@ T_LogKopf BuildKopf(Monitor& m, int32_t dlg) {
   return k;
 }
 
-void WriteHeader(Monitor& m, LogFile& x, int32_t dlg) {
+void WriteHeader(LogState& m, LogFile& x, int32_t dlg) {
   HeaderImage h{BuildKopf(m, dlg), x.stand};
   if (x.file.Write(0, kLogHeaderSize, &h) != 0) m.AllgVar.logerr = true;
 }
@@ -270,7 +269,7 @@ int SetAside(const std::string& name, std::string& kept) {
 
 // The named file must not be touched: the log goes on in memory only, and
 // `logerr` tells the main window that nothing reaches the file.
-void KeepInMemory(Monitor& m, LogFile& x, int io) {
+void KeepInMemory(LogState& m, LogFile& x, int io) {
   x.name.clear();
   x.file.Close();
   LogCreate(m, x);
@@ -278,14 +277,14 @@ void KeepInMemory(Monitor& m, LogFile& x, int io) {
   m.AllgVar.lastIoResult = io != 0 ? io : kIoNotOpen;
 }
 
-bool OldLog(Monitor& m, const T_LogStand& s) {
+bool OldLog(LogState& m, const T_LogStand& s) {
   const double today = std::floor(m.clock.LocalNow());
   return !(std::fabs(s.erstdt - today) <= 1.0);  // also true for a time that is not a number
 }
 
 }  // namespace
 
-void LogCreate(Monitor& m, LogFile& x) {
+void LogCreate(LogState& m, LogFile& x) {
   x.stand = EmptyLogStand(LogCapacityBlocks(m.AllgPar.maxlog));
   ClearBlock(x.block);
   x.readFailures = 0;
@@ -304,7 +303,7 @@ void LogCreate(Monitor& m, LogFile& x) {
   if (io != 0) m.AllgVar.logerr = true;
 }
 
-void LogOpen(Monitor& m, const std::string& name, bool checkAge) {
+void LogOpen(LogState& m, const std::string& name, bool checkAge) {
   TelegramLog& log = m.log;
   m.AllgVar.logerr = false;
   m.AllgVar.logsave = true;
@@ -367,10 +366,9 @@ void LogOpen(Monitor& m, const std::string& name, bool checkAge) {
     }
   }
   m.AllgVar.dtlog = name;
-  ApplyGeneralParameters(m);
 }
 
-LogCheck LogOpenForReading(Monitor& m, const std::string& name, int* ioOut) {
+LogCheck LogOpenForReading(LogState& m, const std::string& name, int* ioOut) {
   TelegramLog& log = m.log;
   log.name = name;
   log.readFailures = 0;
@@ -386,11 +384,10 @@ LogCheck LogOpenForReading(Monitor& m, const std::string& name, int* ioOut) {
   m.AllgVar.logsave = false;
   TakeOver(m, log, h);
   m.AllgVar.dtlog = name;
-  ApplyGeneralParameters(m);
   return c;
 }
 
-LogCheck LogOpenObjectForReading(Monitor& m, LogFile& x, int* ioOut) {
+LogCheck LogOpenObjectForReading(LogState& m, LogFile& x, int* ioOut) {
   x.recovered = 0;
   x.readFailures = 0;
   ClearBlock(x.block);
@@ -410,7 +407,7 @@ LogCheck LogOpenObjectForReading(Monitor& m, LogFile& x, int* ioOut) {
   return c;
 }
 
-bool LogReadBlock(Monitor& m, LogFile& x, TypedFile& f, int32_t i, LogBlock& b) {
+bool LogReadBlock(LogState& m, LogFile& x, TypedFile& f, int32_t i, LogBlock& b) {
   int64_t got = 0;
   const int io = f.Read(BlockFileOffset(i), kLogBlockSize, b.bytes, &got);
   if (io == kIoShortRead && got > 0) {
@@ -433,19 +430,19 @@ bool LogReadBlock(Monitor& m, LogFile& x, TypedFile& f, int32_t i, LogBlock& b) 
   return true;
 }
 
-void LogNew(Monitor& m, const std::string& name) {
+void LogNew(LogState& m, const std::string& name) {
   m.AllgVar.logerr = false;
   m.log.name = name;
   LogCreate(m, m.log);
 }
 
-uint32_t LogNowMs(Monitor& m, const LogFile& x) { return x.autoCheckpoint ? CoarseMonotonicMs() : m.clock.Tick(); }
+uint32_t LogNowMs(LogState& m, const LogFile& x) { return x.autoCheckpoint ? CoarseMonotonicMs() : m.clock.Tick(); }
 
 namespace {
 
 // Asks the background flush for x's file when the last one is `kSyncEveryMs`
 // ago (or always, with `now` set), and reports a flush that failed.
-void SyncIfDue(Monitor& m, LogFile& x, bool now) {
+void SyncIfDue(LogState& m, LogFile& x, bool now) {
   if (!x.file.IsOpen()) return;
   const uint32_t t = LogNowMs(m, x);
   if (!now && x.syncedOnce && t - x.lastSync < kSyncEveryMs) return;
@@ -458,7 +455,7 @@ void SyncIfDue(Monitor& m, LogFile& x, bool now) {
 }
 
 // Writes the write block and the header (both parts) with `belbl` brought up to date.
-void WriteBackState(Monitor& m, LogFile& x) {
+void WriteBackState(LogState& m, LogFile& x) {
   T_LogStand& s = x.stand;
   FinishBlockKopf(x.block);
   if (x.file.Write(BlockFileOffset(s.aktbl), kLogBlockSize, x.block.bytes) != 0) m.AllgVar.logerr = true;
@@ -469,7 +466,7 @@ void WriteBackState(Monitor& m, LogFile& x) {
 
 }  // namespace
 
-bool LogWriteBlockThenStand(Monitor& m, LogFile& x, T_LogStand s) {
+bool LogWriteBlockThenStand(LogState& m, LogFile& x, T_LogStand s) {
   if (x.file.Write(BlockFileOffset(s.aktbl), kLogBlockSize, x.block.bytes) != 0) {
     // The header must not name records that did not reach the file.
     m.AllgVar.logerr = true;
@@ -480,7 +477,7 @@ bool LogWriteBlockThenStand(Monitor& m, LogFile& x, T_LogStand s) {
   return true;
 }
 
-void LogCheckpoint(Monitor& m, LogFile& x) {
+void LogCheckpoint(LogState& m, LogFile& x) {
   x.unsaved = false;
   if (x.name.empty() || !x.file.IsOpen()) return;
   FinishBlockKopf(x.block);
@@ -492,18 +489,18 @@ void LogCheckpoint(Monitor& m, LogFile& x) {
   if (!x.file.StillNamed()) m.AllgVar.logerr = true;
 }
 
-void LogCheckpointIfDue(Monitor& m, LogFile& x, uint32_t nowMs) {
+void LogCheckpointIfDue(LogState& m, LogFile& x, uint32_t nowMs) {
   if (x.unsaved && nowMs - x.unsavedSince >= kCheckpointAfterMs) LogCheckpoint(m, x);
 }
 
-void LogWriteBack(Monitor& m, LogFile& x) {
+void LogWriteBack(LogState& m, LogFile& x) {
   if (x.name.empty()) return;
   WriteBackState(m, x);
   SyncIfDue(m, x, true);
   m.AllgVar.lastIoResult = x.file.Close();
 }
 
-void LogFlush(Monitor& m) {
+void LogFlush(LogState& m) {
   if (!m.AllgVar.logsave && !m.AllgVar.logopt) return;
   LogFile& x = m.log;
   if (x.name.empty()) return;
@@ -519,7 +516,7 @@ void LogFlush(Monitor& m) {
   if (!x.file.StillNamed()) m.AllgVar.logerr = true;
 }
 
-void LogClose(Monitor& m) {
+void LogClose(LogState& m) {
   ReaderClose(m);
   const std::string automatic = AutomaticLogName(m);
   if (m.AllgVar.logsave || m.AllgVar.logopt || (!automatic.empty() && m.AllgVar.dtlog == automatic))
@@ -528,7 +525,7 @@ void LogClose(Monitor& m) {
     m.AllgVar.lastIoResult = m.log.file.Close();
 }
 
-void LogReset(Monitor& m) {
+void LogReset(LogState& m) {
   ReaderClose(m);
   LogCreate(m, m.log);
   RingClear(m.log.ring);

@@ -19,7 +19,7 @@
 
 namespace qlxs {
 
-struct Monitor;
+struct LogState;
 
 /// A ring state of zeros with `lg` 128 and the given capacity: no telegram yet.
 T_LogStand EmptyLogStand(int32_t anzbl);
@@ -99,11 +99,12 @@ std::string LogCheckText(LogCheck c, int io);
 /// ring of zero telegrams with the capacity of `AllgPar.maxlog`, an empty
 /// write block. Creates or truncates x's file and writes the 2144 header
 /// bytes, then keeps it open for reading and writing.
-void LogCreate(Monitor& m, LogFile& x);
+void LogCreate(LogState& m, LogFile& x);
 
 /// Makes `name` the telegram log. A valid log is taken over with its ring
 /// state, newest block and the settings stored in its header (both filters
-/// arrive switched off); then `ApplyGeneralParameters`. With `checkAge` a
+/// arrive switched off); the caller then brings what is derived from the
+/// general parameters in line with them. With `checkAge` a
 /// log whose oldest telegram is more than a day from today starts afresh.
 /// A log whose blocks hold telegrams beyond its header's ring state (left by
 /// a process that died before it could write the header) is repaired from
@@ -119,7 +120,7 @@ void LogCreate(Monitor& m, LogFile& x);
 /// viewed, and the first write sets `logerr`. Anything else that is not a
 /// regular file is reported and left alone; the log is then not written
 /// (`logerr`).
-void LogOpen(Monitor& m, const std::string& name, bool checkAge);
+void LogOpen(LogState& m, const std::string& name, bool checkAge);
 
 /// Opens `name` as the telegram log for reading only: the same take-over as
 /// `LogOpen`, but nothing is ever created, replaced, repaired on disk or
@@ -127,7 +128,7 @@ void LogOpen(Monitor& m, const std::string& name, bool checkAge);
 /// read as it stands. Telegrams beyond the header's ring state are found in
 /// the blocks as `LogOpen` finds them, in memory only. For tools
 /// that only read a log. Returns `Valid` on success; `io` gets the I/O result.
-LogCheck LogOpenForReading(Monitor& m, const std::string& name, int* io = nullptr);
+LogCheck LogOpenForReading(LogState& m, const std::string& name, int* io = nullptr);
 
 /// Opens the file that log object x is bound to (`x.name`) for reading only
 /// and checks it as `LogOpen` does: the magic number, the lengths of both
@@ -136,7 +137,7 @@ LogCheck LogOpenForReading(Monitor& m, const std::string& name, int* io = nullpt
 /// beyond it in the blocks, as `LogOpenForReading` finds them) and its write
 /// block is empty; the settings in the header are not taken over and nothing is ever
 /// written. Otherwise the file is closed. `io` gets the I/O result.
-LogCheck LogOpenObjectForReading(Monitor& m, LogFile& x, int* io = nullptr);
+LogCheck LogOpenObjectForReading(LogState& m, LogFile& x, int* io = nullptr);
 
 /// Reads block i of log object x through `f` (x's own handle or a reader's)
 /// into `b` and makes it safe to walk (`AdoptBlock`). Damaged records are
@@ -145,51 +146,51 @@ LogCheck LogOpenObjectForReading(Monitor& m, LogFile& x, int* io = nullptr);
 /// image and false; a block beyond the end of a log that holds no telegram
 /// yet is simply empty. Failures and damage are reported with message 1203,
 /// once per opening of x.
-bool LogReadBlock(Monitor& m, LogFile& x, TypedFile& f, int32_t i, LogBlock& b);
+bool LogReadBlock(LogState& m, LogFile& x, TypedFile& f, int32_t i, LogBlock& b);
 
 /// The millisecond time that x's checkpoints are measured in: the monotonic
 /// clock for an object that takes its checkpoints itself, else the
 /// monitor's tick.
-uint32_t LogNowMs(Monitor& m, const LogFile& x);
+uint32_t LogNowMs(LogState& m, const LogFile& x);
 
 /// Writes x's write block (as it is, header included) at its place, then
 /// the ring state `s` with `belbl` computed from it. False, with `logerr`
 /// set, when the block could not be written: the ring state is then not
 /// written, so the header never names records that are not on disk.
-bool LogWriteBlockThenStand(Monitor& m, LogFile& x, T_LogStand s);
+bool LogWriteBlockThenStand(LogState& m, LogFile& x, T_LogStand s);
 
 /// Brings x's file up to date with what is stored: writes the write block,
 /// then the ring state of the header (data first, so the header never names
 /// records that are not on disk), and asks for a flush to the device when
 /// the last one is `kSyncEveryMs` ago. A failed write sets `logerr`.
-void LogCheckpoint(Monitor& m, LogFile& x);
+void LogCheckpoint(LogState& m, LogFile& x);
 
 /// Takes a checkpoint when a telegram stored at least `kCheckpointAfterMs`
 /// before `nowMs` has not reached the file yet. Called from the timer tick
 /// and, for objects with `autoCheckpoint`, by the store.
-void LogCheckpointIfDue(Monitor& m, LogFile& x, uint32_t nowMs);
+void LogCheckpointIfDue(LogState& m, LogFile& x, uint32_t nowMs);
 
 /// Starts a new log under `name` (daily rotation): clears `logerr`, binds the
 /// telegram log to the name and `LogCreate`.
-void LogNew(Monitor& m, const std::string& name);
+void LogNew(LogState& m, const std::string& name);
 
 /// Writes block `aktbl` with its header, brings `belbl` up to date, writes
 /// both header parts with the current settings, and closes x's file.
-void LogWriteBack(Monitor& m, LogFile& x);
+void LogWriteBack(LogState& m, LogFile& x);
 
 /// When something was stored or the log was named explicitly: write back,
 /// keeping the file open (and locked) for further writing, and flush it to
 /// the device. Used when going off line.
-void LogFlush(Monitor& m);
+void LogFlush(LogState& m);
 
 /// Closes the reader, then writes the log back when something was stored,
 /// it was named explicitly or it is the automatic log; otherwise just closes it.
-void LogClose(Monitor& m);
+void LogClose(LogState& m);
 
 /// Deletes the log: closes the reader, creates the log anew under the same
 /// name with the current maximum size, clears the online ring and opens the
 /// reader at the end of the (empty) log. The caller lets the log view show
 /// the end of the log.
-void LogReset(Monitor& m);
+void LogReset(LogState& m);
 
 }  // namespace qlxs

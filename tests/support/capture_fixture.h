@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "config/language_texts.h"
-#include "config/monitor.h"
+#include "app/monitor.h"
 #include "platform/clock.h"
 #include "platform/message_sink.h"
 #include "sim/frame_builder.h"

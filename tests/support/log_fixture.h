@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "config/monitor.h"
+#include "app/monitor.h"
 #include "model/telegram.h"
 #include "platform/clock.h"
 #include "platform/message_sink.h"

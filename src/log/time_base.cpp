@@ -1,14 +1,14 @@
-#include "capture/time_base.h"
+#include "log/time_base.h"
 
 #include <cmath>
 
-#include "config/monitor.h"
+#include "log/log_state.h"
 #include "model/date_time.h"
 #include "platform/clock.h"
 
 namespace qlxs {
 
-void SyncClock(Monitor& m) {
+void SyncClock(LogState& m) {
   const double now = m.clock.LocalNow();
   const double timeOfDay = now - std::floor(now);
   const int64_t dayMs = std::llround(timeOfDay * kMsPerDay);
@@ -16,7 +16,7 @@ void SyncClock(Monitor& m) {
   m.TickOffset = static_cast<int32_t>(dayMs - tickMs);
 }
 
-void SyncClockAtEdge(Monitor& m) {
+void SyncClockAtEdge(LogState& m) {
   const double start = m.clock.LocalNow();
   // The local clock moves in steps of at most a few milliseconds; give up
   // after a second so a stopped clock cannot hang the program.
@@ -24,7 +24,7 @@ void SyncClockAtEdge(Monitor& m) {
   SyncClock(m);
 }
 
-double TimeOfDayNow(Monitor& m) {
+double TimeOfDayNow(LogState& m) {
   // The tick is taken modulo a day before the offset is added, as in
   // `SyncClock`: a 32-bit sum would run past 2^32 in the last day before the
   // tick wraps and put the time of day hours off until the tick had wrapped.
@@ -33,6 +33,6 @@ double TimeOfDayNow(Monitor& m) {
   return static_cast<double>(ms) / kMsPerDay;
 }
 
-double StampNow(Monitor& m) { return std::floor(m.clock.LocalNow()) + TimeOfDayNow(m); }
+double StampNow(LogState& m) { return std::floor(m.clock.LocalNow()) + TimeOfDayNow(m); }
 
 }  // namespace qlxs

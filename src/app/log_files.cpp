@@ -1,4 +1,4 @@
-#include "print/log_files.h"
+#include "app/log_files.h"
 
 #include <algorithm>
 #include <array>
@@ -14,7 +14,8 @@
 
 #include "capture/receiver.h"
 #include "capture/unwrap.h"
-#include "config/monitor.h"
+#include "app/general_parameters.h"
+#include "app/monitor.h"
 #include "log/log_block.h"
 #include "log/log_messages.h"
 #include "log/log_reader.h"
@@ -29,6 +30,7 @@ void OpenLogFile(Monitor& m, const std::string& name) {
   LogClose(m);
   RingClear(m.log.ring);
   LogOpen(m, name, false);
+  ApplyGeneralParameters(m);
 }
 
 namespace {
@@ -173,6 +175,7 @@ LogCopyResult SaveLogAs(Monitor& m, const std::string& target) {
   LogClose(m);
   const LogCopyResult r = LogCopyTo(m, target);
   LogOpen(m, m.AllgVar.dtlog, false);
+  ApplyGeneralParameters(m);
   ReaderOpen(m);
   return r;
 }

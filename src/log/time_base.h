@@ -8,16 +8,16 @@
 
 namespace qlxs {
 
-struct Monitor;
+struct LogState;
 
 /// Recomputes `TickOffset` from the local clock's time of day and the tick.
-void SyncClock(Monitor& m);
+void SyncClock(LogState& m);
 /// Waits for the local clock's reading to change, then `SyncClock`, so the
 /// offset is taken at an edge of the system clock.
-void SyncClockAtEdge(Monitor& m);
+void SyncClockAtEdge(LogState& m);
 /// The local time of day from the tick, as a fraction of a day.
-double TimeOfDayNow(Monitor& m);
+double TimeOfDayNow(LogState& m);
 /// Today's date from the calendar clock plus `TimeOfDayNow`.
-double StampNow(Monitor& m);
+double StampNow(LogState& m);
 
 }  // namespace qlxs

@@ -1,7 +1,7 @@
-#include "config/general_parameters.h"
+#include "app/general_parameters.h"
 
-#include "capture/port_config.h"
-#include "config/monitor.h"
+#include "app/port_config.h"
+#include "app/monitor.h"
 
 namespace qlxs {
 

@@ -1,10 +1,11 @@
-#include "capture/online.h"
+#include "app/online.h"
 
-#include "capture/port_config.h"
-#include "capture/time_base.h"
+#include "app/port_config.h"
+#include "log/time_base.h"
 #include "capture/unwrap.h"
 #include "config/automatic_log_name.h"
-#include "config/monitor.h"
+#include "app/general_parameters.h"
+#include "app/monitor.h"
 #include "config/prg_par.h"
 #include "log/telegram_log.h"
 #include "model/date_time.h"
@@ -23,10 +24,12 @@ bool ApplyOnline(Monitor& m) {
       LogClose(m);
       v.dtlog = name;
       LogOpen(m, name, daily);
+      ApplyGeneralParameters(m);
       logChanged = true;
     } else if (daily) {
       LogWriteBack(m, m.log);
       LogOpen(m, v.dtlog, true);
+      ApplyGeneralParameters(m);
     }
     OpenPorts(m);
   } else {

@@ -1,14 +1,14 @@
-#include "capture/port_config.h"
+#include "app/port_config.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
-#include "capture/online.h"
+#include "app/online.h"
 #include "capture/receiver.h"
 #include "config/language_texts.h"
 #include "config/message_box.h"
-#include "config/monitor.h"
+#include "app/monitor.h"
 #include "config/text_format.h"
 #include "log/store.h"
 

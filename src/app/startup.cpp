@@ -1,7 +1,7 @@
-#include "config/startup.h"
+#include "app/startup.h"
 
 #include "config/language_texts.h"
-#include "config/monitor.h"
+#include "app/monitor.h"
 #include "config/settings.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
