@@ -129,7 +129,7 @@ TEST(FeedCommand, RefusesBadArgumentsAndKeepsExistingLogs) {
       {{"feed", dir.file("x.lg4"), f1, "--bogus"}, 2, "--bogus"},
       {{"feed", dir.file("x.lg4"), f1, "--size", "0"}, 2, "--size takes a number of MB from 1 to 2000"},
       {{"feed", dir.file("x.lg4"), f1, "--size", "2001"}, 2, "--size takes"},
-      {{"feed", dir.file("x.lg4"), f1, "--size"}, 2, "--size takes"},
+      {{"feed", dir.file("x.lg4"), f1, "--size"}, 2, "--size needs a value"},
       {{"feed", dir.file("x.lg4"), dir.file("missing.bin")}, 1, "missing.bin"},
       {{"feed", existing, f1}, 1, "--force"},
       {{"feed", dir.file("no/such/dir/x.lg4"), f1}, 1, "x.lg4: cannot create the telegram log: No such file"},

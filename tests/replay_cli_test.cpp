@@ -108,7 +108,7 @@ TEST(ReplayCommand, UsageAndFileErrors) {
       {{"replay", "--help"}, 0, "Usage: qlxs-cli replay IN LOG", false},
       {{"replay"}, 2, "expected IN and LOG", false},
       {{"replay", in}, 2, "expected IN and LOG", false},
-      {{"replay", "--bogus", in, fresh}, 2, "unknown option --bogus", false},
+      {{"replay", "--bogus", in, fresh}, 2, "unknown option '--bogus'", false},
       {{"replay", in, fresh, "--size", "0"}, 2, "--size takes a number of MB from 1 to 2000", false},
       {{"replay", in, fresh, "--size", "2001"}, 2, "--size takes", false},
       {{"replay", in, in, "--force"}, 2, "same file", false},

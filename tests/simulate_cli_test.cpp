@@ -61,9 +61,9 @@ TEST(SimulateCli, UsageAndFileErrors) {
       {"--help", 0, "--out1"},
       {"--out1 " + dir.file("a"), 2, "--out1 and --out2 are required"},
       {"--seed x --out1 a --out2 b", 2, "--seed"},
-      {"--apdus", 2, "needs a value"},
+      {"--apdus", 2, "--apdus needs a value"},
       {"--faults wrong,garbage --out1 a --out2 b", 2, "unknown fault"},
-      {"--bogus", 2, "unknown argument"},
+      {"--bogus", 2, "unknown option '--bogus'"},
       {"--out1 " + dir.file("no/such/dir") + " --out2 " + dir.file("b"), 1, dir.file("no/such/dir")},
   };
   for (const auto& c : cases) {

@@ -21,6 +21,7 @@
 #include "app/timer_tick.h"
 #include "cli/cli_support.h"
 #include "cli/commands.h"
+#include "cli/options.h"
 #include "cli/log_room.h"
 #include "cli/record_line.h"
 #include "config/language_texts.h"
@@ -122,11 +123,6 @@ constexpr char kHelp[] =
 
 constexpr int kExitAllPortsLost = 3;
 
-int Usage(const std::string& problem) {
-  std::fprintf(stderr, "qlxs-cli capture: %s\n\nRun 'qlxs-cli capture --help' for the options.\n", problem.c_str());
-  return kExitUsage;
-}
-
 struct Options {
   std::string log;
   std::string device[2];
@@ -145,44 +141,35 @@ int ParityIndex(const std::string& s) {
   return -1;
 }
 
-// Returns an empty string on success, else the usage problem.
-std::string ParseOptions(int argc, char** argv, Options& o) {
-  for (int i = 0; i < argc; ++i) {
-    const std::string a = argv[i];
-    if (a.rfind("--", 0) != 0) return "unexpected argument '" + a + "'";
-    if (i + 1 >= argc) return a + " needs a value";
-    const char* v = argv[++i];
-    if (a == "--log") {
-      o.log = v;
-    } else if (a == "--device1" || a == "--device2") {
-      const int p = a.back() - '1';
+// The options of capture, declared on `args`.
+void DeclareOptions(ArgParser& args, Options& o) {
+  args.Text("--log", o.log);
+  for (int p = 0; p < 2; ++p)
+    args.Custom(p == 0 ? "--device1" : "--device2", [&o, p](const char* v) {
       o.device[p] = v;
       o.deviceGiven[p] = true;
-      if (o.device[p].empty()) return a + " needs a device path or a COM number";
-    } else if (a == "--baud") {
-      if (!ParseNumber(v, 1, INT32_MAX, o.baud)) return "--baud takes a baud rate such as 9600";
-    } else if (a == "--parity") {
-      o.parity = ParityIndex(v);
-      if (o.parity < 0) return "--parity takes none, odd, even, mark or space";
-    } else if (a == "--data") {
-      if (!ParseNumber(v, 5, 8, o.data)) return "--data takes 5, 6, 7 or 8";
-    } else if (a == "--stop") {
-      if (!ParseNumber(v, 1, 2, o.stop)) return "--stop takes 1 or 2";
-    } else if (a == "--duration") {
-      char* end = nullptr;
-      errno = 0;
-      o.duration = std::strtod(v, &end);
-      if (errno != 0 || end == v || *end != '\0' || !(o.duration > 0) || o.duration > 1e7)
-        return "--duration takes a number of seconds greater than 0";
-    } else if (a == "--format") {
-      if (std::strcmp(v, "records") != 0)
-        return std::string("--format '") + v + "' is not available; only 'records' is";
-    } else {
-      return "unknown option " + a;
-    }
-  }
-  if (o.log.empty()) return "--log LOG is required";
-  return {};
+      return o.device[p].empty() ? "--device" + std::to_string(p + 1) + " needs a device path or a COM number"
+                                 : std::string();
+    });
+  args.Number("--baud", 1, INT32_MAX, o.baud, "--baud takes a baud rate such as 9600");
+  args.Custom("--parity", [&o](const char* v) {
+    o.parity = ParityIndex(v);
+    return o.parity < 0 ? std::string("--parity takes none, odd, even, mark or space") : std::string();
+  });
+  args.Number("--data", 5, 8, o.data, "--data takes 5, 6, 7 or 8");
+  args.Number("--stop", 1, 2, o.stop, "--stop takes 1 or 2");
+  args.Custom("--duration", [&o](const char* v) {
+    char* end = nullptr;
+    errno = 0;
+    o.duration = std::strtod(v, &end);
+    if (errno != 0 || end == v || *end != '\0' || !(o.duration > 0) || o.duration > 1e7)
+      return std::string("--duration takes a number of seconds greater than 0");
+    return std::string();
+  });
+  args.Custom("--format", [](const char* v) {
+    if (std::strcmp(v, "records") != 0) return std::string("--format '") + v + "' is not available; only 'records' is";
+    return std::string();
+  });
 }
 
 bool AllDigits(const std::string& s) {
@@ -247,7 +234,7 @@ std::string SameFile(const std::string& path) {
 
 // Checks every configured port's device before anything is captured.
 // Returns 0, kExitUsage or kExitFailure after saying what is wrong.
-int CheckDevices(Monitor& m) {
+int CheckDevices(Monitor& m, const ArgParser& args) {
   if (m.ports[0].bp.cnr == 0 && m.ports[1].bp.cnr == 0) {
     std::fprintf(stderr,
                  "qlxs-cli capture: %s\nName a device with --device1 or --device2.\n",
@@ -266,7 +253,7 @@ int CheckDevices(Monitor& m) {
     }
   }
   if (!devices[0].empty() && !devices[1].empty() && SameFile(devices[0]) == SameFile(devices[1]))
-    return Usage("both ports name the same device " + devices[0]);
+    return args.Fail("both ports name the same device " + devices[0]);
   for (int p = 0; p < 2; ++p) {
     if (devices[p].empty()) continue;
     std::string why;
@@ -387,12 +374,11 @@ void ReportRingFull(const std::string& log, const T_LogStand& s, const Overwrite
 }  // namespace
 
 int RunCapture(int argc, char** argv) {
-  if (WantsHelp(argc, argv)) {
-    std::fputs(kHelp, stdout);
-    return kExitOk;
-  }
   Options o;
-  if (const std::string problem = ParseOptions(argc, argv, o); !problem.empty()) return Usage(problem);
+  ArgParser args("capture", kHelp);
+  DeclareOptions(args, o);
+  if (const int rc = args.Parse(argc, argv); rc >= 0) return rc;
+  if (o.log.empty()) return args.Fail("--log LOG is required");
 
   // A reader that goes away must not kill the capture before the log is written back.
   std::signal(SIGPIPE, SIG_IGN);
@@ -432,8 +418,8 @@ int RunCapture(int argc, char** argv) {
     if (!logExisted && m->log.stand.letztnr == 0) ::unlink(o.log.c_str());
     return code;
   };
-  if (const std::string problem = ApplyOptions(*m, o); !problem.empty()) return giveUp(Usage(problem));
-  if (const int rc = CheckDevices(*m); rc != 0) return giveUp(rc);
+  if (const std::string problem = ApplyOptions(*m, o); !problem.empty()) return giveUp(args.Fail(problem));
+  if (const int rc = CheckDevices(*m, args); rc != 0) return giveUp(rc);
 
   Output out;
   out.pending = kRecordHeaderLine;

@@ -17,9 +17,6 @@ struct Command {
   int (*run)(int argc, char** argv);
 };
 
-/// True when the arguments ask for help (-h or --help).
-bool WantsHelp(int argc, char** argv);
-
 /// `capture --log LOG [--device1 DEV] ...`: live capture from serial ports.
 int RunCapture(int argc, char** argv);
 

@@ -16,6 +16,7 @@
 #include "log/time_base.h"
 #include "cli/cli_support.h"
 #include "cli/commands.h"
+#include "cli/options.h"
 #include "cli/log_room.h"
 #include "app/monitor.h"
 #include "app/startup.h"
@@ -61,11 +62,6 @@ constexpr char kHelp[] =
     "99 the language file cannot be loaded; 129 (SIGHUP), 130 (SIGINT) or\n"
     "143 (SIGTERM) stopped by that signal, LOG holds what was read before it.\n";
 
-int Usage(const char* problem) {
-  std::fprintf(stderr, "qlxs-cli feed: %s\n\n%s", problem, kHelp);
-  return kExitUsage;
-}
-
 struct Input {
   int fd = -1;
   std::string path;
@@ -107,33 +103,16 @@ void WarnWhenInputMayNotFit(const std::string& logName, const Input (&inputs)[2]
 }  // namespace
 
 int RunFeed(int argc, char** argv) {
-  if (WantsHelp(argc, argv)) {
-    std::fputs(kHelp, stdout);
-    return kExitOk;
-  }
   std::vector<std::string> names;
   long chunk = kReceiveBlockSize;
   long size = 0;  // 0: the monitor's maximum log size
   bool force = false;
-  for (int i = 0; i < argc; ++i) {
-    const std::string a = argv[i];
-    if (a == "--chunk") {
-      if (i + 1 >= argc || !ParseNumber(argv[i + 1], 1, kReceiveBlockSize, chunk))
-        return Usage("--chunk takes a number from 1 to 1519");
-      ++i;
-    } else if (a == "--size") {
-      if (i + 1 >= argc || !ParseNumber(argv[i + 1], 1, kMaxLogSize, size))
-        return Usage("--size takes a number of MB from 1 to 2000");
-      ++i;
-    } else if (a == "--force") {
-      force = true;
-    } else if (a.size() > 1 && a[0] == '-') {
-      return Usage(("unknown option " + a).c_str());
-    } else {
-      names.push_back(a);
-    }
-  }
-  if (names.size() < 2 || names.size() > 3) return Usage("expected LOG, FILE1 and optionally FILE2");
+  ArgParser args("feed", kHelp);
+  args.Number("--chunk", 1, kReceiveBlockSize, chunk, "--chunk takes a number from 1 to 1519");
+  args.Number("--size", 1, kMaxLogSize, size, "--size takes a number of MB from 1 to 2000");
+  args.Flag("--force", force);
+  args.Positionals(names, 2, 3, "expected LOG, FILE1 and optionally FILE2");
+  if (const int rc = args.Parse(argc, argv); rc >= 0) return rc;
 
   // From here on a stop signal ends the feed in order. Opening a pipe waits
   // for its writer, so the handler is in place before.

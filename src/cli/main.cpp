@@ -10,12 +10,6 @@
 
 namespace qlxs::cli {
 
-bool WantsHelp(int argc, char** argv) {
-  for (int i = 0; i < argc; ++i)
-    if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0) return true;
-  return false;
-}
-
 namespace {
 
 const Command kCommands[] = {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/options.h"
 #include "cli/record_line.h"
 #include "app/monitor.h"
 #include "log/log_reader.h"
@@ -32,16 +33,11 @@ constexpr char kHelp[] =
 }  // namespace
 
 int RunRecords(int argc, char** argv) {
-  if (WantsHelp(argc, argv)) {
-    std::fputs(kHelp, stdout);
-    return kExitOk;
-  }
-  if (argc != 1 || argv[0][0] == '-') {
-    std::fputs("qlxs-cli records: expected exactly one argument, the log file\n\n", stderr);
-    std::fputs(kHelp, stderr);
-    return kExitUsage;
-  }
-  const std::string path = argv[0];
+  std::vector<std::string> names;
+  ArgParser args("records", kHelp);
+  args.Positionals(names, 1, 1, "expected exactly one argument, the log file");
+  if (const int rc = args.Parse(argc, argv); rc >= 0) return rc;
+  const std::string path = names[0];
   SystemClock clock;
   StderrMessageSink sink;
   auto m = std::make_unique<Monitor>(clock, sink);

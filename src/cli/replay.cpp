@@ -10,6 +10,7 @@
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
+#include "cli/options.h"
 #include "cli/log_room.h"
 #include "app/general_parameters.h"
 #include "app/monitor.h"
@@ -54,11 +55,6 @@ constexpr char kHelp[] =
     "130, 143 or 129 stopped by SIGINT, SIGTERM or SIGHUP: what was re-analysed\n"
     "until then is stored in LOG, which is written back and complete.\n";
 
-int Usage(const char* problem) {
-  std::fprintf(stderr, "qlxs-cli replay: %s\n\n%s", problem, kHelp);
-  return kExitUsage;
-}
-
 bool SameFile(const std::string& a, const std::string& b) {
   if (a == b) return true;
   struct stat sa, sb;
@@ -91,31 +87,17 @@ void WarnWhenInMayNotFit(const std::string& inName, const std::string& logName, 
 }  // namespace
 
 int RunReplay(int argc, char** argv) {
-  if (WantsHelp(argc, argv)) {
-    std::fputs(kHelp, stdout);
-    return kExitOk;
-  }
   std::vector<std::string> names;
   bool force = false;
   long size = 0;  // 0: the maximum log size stored in IN
-  for (int i = 0; i < argc; ++i) {
-    const std::string a = argv[i];
-    if (a == "--force") {
-      force = true;
-    } else if (a == "--size") {
-      if (i + 1 >= argc || !ParseNumber(argv[i + 1], 1, kMaxLogSize, size))
-        return Usage("--size takes a number of MB from 1 to 2000");
-      ++i;
-    } else if (a.size() > 1 && a[0] == '-') {
-      return Usage(("unknown option " + a).c_str());
-    } else {
-      names.push_back(a);
-    }
-  }
-  if (names.size() != 2) return Usage("expected IN and LOG");
+  ArgParser args("replay", kHelp);
+  args.Flag("--force", force);
+  args.Number("--size", 1, kMaxLogSize, size, "--size takes a number of MB from 1 to 2000");
+  args.Positionals(names, 2, 2, "expected IN and LOG");
+  if (const int rc = args.Parse(argc, argv); rc >= 0) return rc;
   const std::string in = names[0];
   const std::string logName = names[1];
-  if (SameFile(in, logName)) return Usage("IN and LOG are the same file; IN is never changed");
+  if (SameFile(in, logName)) return args.Fail("IN and LOG are the same file; IN is never changed");
   if (!force && FileHasContent(logName)) {
     std::fprintf(stderr, "qlxs-cli replay: %s exists already; use --force to replace it\n", logName.c_str());
     return kExitFailure;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/options.h"
 #include "sim/line_simulator.h"
 
 namespace qlxs::cli {
@@ -30,13 +31,6 @@ constexpr char kHelp[] =
     "                    wrong-cause, undefined-type, lost-segment, garbage\n"
     "  --fault-every N   about one fault per N APDUs (default 25)\n";
 
-bool ParseInt(const char* text, long lo, long hi, long& value) {
-  errno = 0;
-  char* end = nullptr;
-  value = std::strtol(text, &end, 10);
-  return errno == 0 && end != text && *end == '\0' && value >= lo && value <= hi;
-}
-
 int WriteFile(const std::string& path, const sim::Bytes& octets) {
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) {
@@ -52,52 +46,29 @@ int WriteFile(const std::string& path, const sim::Bytes& octets) {
   return kExitOk;
 }
 
-int Usage(const char* problem) {
-  std::fprintf(stderr, "qlxs-cli simulate: %s\n\n%s", problem, kHelp);
-  return kExitUsage;
-}
-
 }  // namespace
 
 int RunSimulate(int argc, char** argv) {
-  if (WantsHelp(argc, argv)) {
-    std::fputs(kHelp, stdout);
-    return kExitOk;
-  }
   sim::SimOptions o;
   std::string out1, out2;
-  for (int i = 0; i < argc; ++i) {
-    const std::string arg = argv[i];
-    const bool hasValue = i + 1 < argc;
-    long v = 0;
-    if (arg == "--vj") {
-      o.vj = true;
-    } else if (!hasValue && (arg == "--out1" || arg == "--out2" || arg == "--seed" || arg == "--apdus" ||
-                             arg == "--split" || arg == "--faults" || arg == "--fault-every")) {
-      return Usage((arg + " needs a value").c_str());
-    } else if (arg == "--out1") {
-      out1 = argv[++i];
-    } else if (arg == "--out2") {
-      out2 = argv[++i];
-    } else if (arg == "--seed") {
-      if (!ParseInt(argv[++i], 0, 0xFFFFFFFFL, v)) return Usage("--seed needs a number from 0 to 4294967295");
-      o.seed = static_cast<uint32_t>(v);
-    } else if (arg == "--apdus") {
-      if (!ParseInt(argv[++i], 0, 10'000'000, v)) return Usage("--apdus needs a number from 0 to 10000000");
-      o.apdus = static_cast<int>(v);
-    } else if (arg == "--split") {
-      if (!ParseInt(argv[++i], 0, 100, v)) return Usage("--split needs a percentage from 0 to 100");
-      o.splitPercent = static_cast<int>(v);
-    } else if (arg == "--fault-every") {
-      if (!ParseInt(argv[++i], 1, 1'000'000, v)) return Usage("--fault-every needs a number from 1 to 1000000");
-      o.faultEvery = static_cast<int>(v);
-    } else if (arg == "--faults") {
-      if (!sim::ParseFaults(argv[++i], o.faults)) return Usage("unknown fault in --faults");
-    } else {
-      return Usage(("unknown argument '" + arg + "'").c_str());
-    }
-  }
-  if (out1.empty() || out2.empty()) return Usage("--out1 and --out2 are required");
+  long seed = o.seed, apdus = o.apdus, split = o.splitPercent, faultEvery = o.faultEvery;
+  ArgParser args("simulate", kHelp);
+  args.Text("--out1", out1);
+  args.Text("--out2", out2);
+  args.Number("--seed", 0, 0xFFFFFFFFL, seed, "--seed takes a number from 0 to 4294967295");
+  args.Number("--apdus", 0, 10'000'000, apdus, "--apdus takes a number from 0 to 10000000");
+  args.Number("--split", 0, 100, split, "--split takes a percentage from 0 to 100");
+  args.Number("--fault-every", 1, 1'000'000, faultEvery, "--fault-every takes a number from 1 to 1000000");
+  args.Flag("--vj", o.vj);
+  args.Custom("--faults", [&o](const char* v) {
+    return sim::ParseFaults(v, o.faults) ? std::string() : std::string("unknown fault in --faults");
+  });
+  if (const int rc = args.Parse(argc, argv); rc >= 0) return rc;
+  if (out1.empty() || out2.empty()) return args.Fail("--out1 and --out2 are required");
+  o.seed = static_cast<uint32_t>(seed);
+  o.apdus = static_cast<int>(apdus);
+  o.splitPercent = static_cast<int>(split);
+  o.faultEvery = static_cast<int>(faultEvery);
 
   const sim::SimResult r = sim::SimulateLine(o);
   if (int rc = WriteFile(out1, r.line[0]); rc != kExitOk) return rc;
