@@ -14,6 +14,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "capture/line_feed.h"
 #include "capture/receiver.h"
 #include "config/language_texts.h"
 #include "app/monitor.h"
@@ -83,15 +84,12 @@ void BM_CapturePath(benchmark::State& state) {
   for (auto _ : state) {
     const long before = g_allocations.load(std::memory_order_relaxed);
     size_t pos[2] = {};
-    while (pos[0] < r.line[0].size() || pos[1] < r.line[1].size()) {
-      for (int line = 0; line < 2; ++line) {
-        const size_t n = std::min(r.line[line].size() - pos[line], kReceiveBlockSize);
-        if (n == 0) continue;
-        m.ports[line].em.fehl = 0;
-        ReceiveBlock(m, m.ports[line], r.line[line].data() + pos[line], n);
-        pos[line] += n;
-      }
-    }
+    FeedTwoLines(m, [&](int line) {
+      const size_t n = std::min(r.line[line].size() - pos[line], kReceiveBlockSize);
+      const std::span<const uint8_t> block(r.line[line].data() + pos[line], n);
+      pos[line] += n;
+      return block;
+    });
     allocations += g_allocations.load(std::memory_order_relaxed) - before;
   }
   LogClose(m);

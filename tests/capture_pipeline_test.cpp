@@ -18,20 +18,7 @@ using test::CaptureFixture;
 // time-out close what is left.
 void FeedLines(CaptureFixture& fx, const sim::SimResult& r, uint32_t seed) {
   sim::Rng rng(seed * 7919u + 1);
-  size_t pos[2] = {};
-  while (pos[0] < r.line[0].size() || pos[1] < r.line[1].size()) {
-    for (int line = 0; line < 2; ++line) {
-      const size_t left = r.line[line].size() - pos[line];
-      if (left == 0) continue;
-      const size_t n = std::min<size_t>(left, 1 + rng.Below(rng.Percent(50) ? 40 : kReceiveBlockSize));
-      fx.m.ports[line].em.fehl = 0;
-      ReceiveBlock(fx.m, fx.m.ports[line], r.line[line].data() + pos[line], n);
-      pos[line] += n;
-    }
-  }
-  fx.clock.Advance(fx.port1().bp.toempf + 1);
-  PortTick(fx.m, fx.port1());
-  PortTick(fx.m, fx.port2());
+  test::FeedInRandomBlocks(fx, r, rng, 40);
 }
 
 struct Variant {

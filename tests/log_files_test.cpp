@@ -40,21 +40,7 @@ struct LoggedCapture : CaptureFixture {
 // reception time-out close what is left.
 void FeedLines(CaptureFixture& fx, const sim::SimResult& r, uint32_t seed) {
   sim::Rng rng(seed * 104729u + 3);
-  size_t pos[2] = {};
-  while (pos[0] < r.line[0].size() || pos[1] < r.line[1].size()) {
-    for (int line = 0; line < 2; ++line) {
-      const size_t left = r.line[line].size() - pos[line];
-      if (left == 0) continue;
-      const size_t n = std::min<size_t>(left, 1 + rng.Below(rng.Percent(50) ? 60 : kReceiveBlockSize));
-      fx.m.ports[line].em.fehl = 0;
-      ReceiveBlock(fx.m, fx.m.ports[line], r.line[line].data() + pos[line], n);
-      pos[line] += n;
-      fx.clock.Advance(1);
-    }
-  }
-  fx.clock.Advance(fx.port1().bp.toempf + 1);
-  PortTick(fx.m, fx.port1());
-  PortTick(fx.m, fx.port2());
+  test::FeedInRandomBlocks(fx, r, rng, 60, [&fx] { fx.clock.Advance(1); });
 }
 
 void Feed(CaptureFixture& fx, int port, const sim::Bytes& octets, uint16_t lineError = 0) {
@@ -345,29 +331,17 @@ TEST(ReplayLog, CaptureGoingOnIsNotDisturbed) {
   // APDUs are half received.
   LoggedCapture b(dir.file("current.lg4"));
   sim::Rng rng(5 * 104729u + 3);
-  size_t pos[2] = {};
   bool replayed = false;
-  std::vector<T_Telegramm> liveStored;
-  while (pos[0] < live.line[0].size() || pos[1] < live.line[1].size()) {
-    for (int line = 0; line < 2; ++line) {
-      const size_t left = live.line[line].size() - pos[line];
-      if (left == 0) continue;
-      const size_t n = std::min<size_t>(left, 1 + rng.Below(rng.Percent(50) ? 60 : kReceiveBlockSize));
-      Feed(b, line, sim::Bytes(live.line[line].begin() + pos[line], live.line[line].begin() + pos[line] + n));
-      pos[line] += n;
-      b.clock.Advance(1);
-      if (!replayed && pos[0] > live.line[0].size() / 2 && b.port1().em.te.lg > 0) {
-        liveStored = b.stored;
-        ReplayLog(b.m, captured);
-        EXPECT_GT(b.stored.size(), liveStored.size() + 100);
-        b.stored = liveStored;
-        replayed = true;
-      }
+  test::FeedInRandomBlocks(b, live, rng, 60, [&] {
+    if (!replayed && b.stored.size() > plain.stored.size() / 2 && b.port1().em.te.lg > 0) {
+      const std::vector<T_Telegramm> liveStored = b.stored;
+      ReplayLog(b.m, captured);
+      EXPECT_GT(b.stored.size(), liveStored.size() + 100);
+      b.stored = liveStored;
+      replayed = true;
     }
-  }
-  b.clock.Advance(b.port1().bp.toempf + 1);
-  PortTick(b.m, b.port1());
-  PortTick(b.m, b.port2());
+    b.clock.Advance(1);
+  });
   ASSERT_TRUE(replayed);
   EXPECT_TRUE(SameTelegrams(b.stored, plain.stored));
 }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "capture/line_feed.h"
 #include "capture/receiver.h"
 #include "log/time_base.h"
 #include "cli/cli_support.h"
@@ -171,35 +172,26 @@ int RunFeed(int argc, char** argv) {
   uint8_t block[kReceiveBlockSize];
   int readError = 0;
   std::string readErrorPath;
-  while ((!inputs[0].done || !inputs[1].done) && StopSignal() == 0) {
-    for (int p = 0; p < 2 && StopSignal() == 0; ++p) {
-      Input& in = inputs[p];
-      if (in.done) continue;
-      // A pipe or terminal may pause: what is stored goes to the file meanwhile.
-      const auto checkpoint = [&m] {
-        if (m->log.unsaved) LogCheckpoint(*m, m->log);
-      };
-      const ReadOutcome r = in.octets < 0 ? ReadFully(in.fd, block, static_cast<size_t>(chunk), checkpoint,
-                                                      static_cast<int>(kCheckpointAfterMs))
-                                          : ReadFully(in.fd, block, static_cast<size_t>(chunk));
-      if (r.n > 0) {
-        T_ComVar& port = m->ports[p];
-        port.em.fehl = 0;
-        port.em.anz = static_cast<uint16_t>(r.n);
-        ReceiveBlock(*m, port, block, r.n);
-      }
-      if (r.error != 0 && readError == 0) {
-        readError = r.error;
-        readErrorPath = in.path;
-      }
-      if (r.end) in.done = true;
+  // A pipe or terminal may pause: what is stored goes to the file meanwhile.
+  const auto checkpoint = [&m] {
+    if (m->log.unsaved) LogCheckpoint(*m, m->log);
+  };
+  const auto next = [&](int p) -> std::span<const uint8_t> {
+    Input& in = inputs[p];
+    if (in.done) return {};
+    const ReadOutcome r = in.octets < 0 ? ReadFully(in.fd, block, static_cast<size_t>(chunk), checkpoint,
+                                                    static_cast<int>(kCheckpointAfterMs))
+                                        : ReadFully(in.fd, block, static_cast<size_t>(chunk));
+    if (r.error != 0 && readError == 0) {
+      readError = r.error;
+      readErrorPath = in.path;
     }
-  }
+    if (r.end) in.done = true;
+    return {block, r.n};
+  };
+  FeedTwoLines(*m, next, [] { return StopSignal() != 0; });
   // Close what is still pending, as the reception time-out would.
-  uint32_t wait = 0;
-  for (const T_ComVar& port : m->ports) wait = std::max(wait, port.bp.toempf);
-  clock.Advance(wait + 1);
-  for (T_ComVar& port : m->ports) PortTick(*m, port);
+  CloseAfterTimeout(*m);
 
   const std::string overwritten = ReportOverwrite("feed", logName, m->log.stand, tally);
   LogClose(*m);
