@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "capture/receiver.h"
+#include "filter/filter_match.h"
 #include "log/log_reader.h"
 #include "log/store.h"
 #include "log/telegram_log.h"
@@ -441,6 +442,7 @@ TEST(OpenLogFile, TakesOverTheSettingsOfTheLog) {
     w->ports[1].bp.port = 2406;
     w->ports[1].bp.tosyn = 2222;
     w->AllgPar.maxlog = 7;
+    FilterNormalise(w->AllgPar.lfilt, w->AllgPar);  // a log filter that admits everything
     w->AllgPar.lfilt.ein = 1;
     LogNew(*w, other);
     T_Telegramm t = test::SampleTelegram(4, 12);

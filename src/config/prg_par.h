@@ -20,6 +20,7 @@ struct T_FarbIndex {
   uint16_t wd() const { return static_cast<uint16_t>(fg | (hg << 8)); }
 };
 static_assert(sizeof(T_FarbIndex) == 2);
+static_assert(offsetof(T_FarbIndex, fg) == 0 && offsetof(T_FarbIndex, hg) == 1);
 
 /// View size and the six colour pairs, 36 bytes.
 struct T_TelFarben {
@@ -37,7 +38,11 @@ struct T_TelFarben {
 };
 static_assert(sizeof(T_TelFarben) == 36);
 static_assert(offsetof(T_TelFarben, vers) == 4 && offsetof(T_TelFarben, leerzl) == 12);
-static_assert(offsetof(T_TelFarben, e1) == 16 && offsetof(T_TelFarben, err) == 26);
+static_assert(offsetof(T_TelFarben, ilo) == 8);
+static_assert(offsetof(T_TelFarben, e1) == 16 && offsetof(T_TelFarben, s1) == 18);
+static_assert(offsetof(T_TelFarben, e2) == 20 && offsetof(T_TelFarben, s2) == 22);
+static_assert(offsetof(T_TelFarben, ueb) == 24 && offsetof(T_TelFarben, err) == 26);
+static_assert(offsetof(T_TelFarben, res) == 28);
 
 /// A colour pair per type identification or per cause octet, 536 bytes.
 struct T_TypUrsFarben {
@@ -48,7 +53,9 @@ struct T_TypUrsFarben {
   uint8_t res[12];
 };
 static_assert(sizeof(T_TypUrsFarben) == 536);
+static_assert(offsetof(T_TypUrsFarben, itu) == 4);
 static_assert(offsetof(T_TypUrsFarben, frb) == 8 && offsetof(T_TypUrsFarben, lg) == 520);
+static_assert(offsetof(T_TypUrsFarben, res) == 524);
 
 /// The settings record, 4360 bytes.
 struct T_PrgPar {
