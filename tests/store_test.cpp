@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "filter/filter_match.h"
 #include "log/time_base.h"
 #include "log/log_reader.h"
 #include "log/store.h"
@@ -150,6 +151,29 @@ TEST(Store, OnlyAdmittedTelegramsReachTheOnlineRing) {
   EXPECT_EQ(tm->log.stand.letztnr, 2) << "both are stored";
   EXPECT_EQ(tm->log.ring.write, 1);
   EXPECT_EQ(tm->log.ring.slot[0].nr, 2);
+}
+
+// A telegram the log filter rejects is counted, but gets no number, is not
+// stored, not shown and not reported as stored.
+TEST(Store, LogFilterRejectsBeforeNumbering) {
+  TestMonitor tm;
+  int reported = 0;
+  tm->onStored = [&reported](const T_Telegramm&) { ++reported; };
+  T_Filter& f = tm->AllgPar.lfilt;
+  FilterNormalise(f, tm->AllgPar);
+  f.tken = kTkenBothPorts;
+  f.ffehl = 1;  // faulty telegrams only
+  f.ein = 1;
+  T_Telegramm good = Telegram(kReceiverPort1, TaIFormat, StatOk);
+  StoreTelegram(*tm, good);
+  EXPECT_EQ(tm->counters[0], 1) << "counted";
+  EXPECT_EQ(tm->log.stand.letztnr, 0) << "not stored";
+  EXPECT_EQ(tm->log.ring.write, 0) << "not shown";
+  T_Telegramm faulty = Telegram(kReceiverPort1, TaIFormat, StatLengthError);
+  StoreTelegram(*tm, faulty);
+  EXPECT_EQ(tm->log.stand.letztnr, 1) << "the next stored telegram takes the first number";
+  EXPECT_EQ(faulty.nr, 1);
+  EXPECT_EQ(reported, 1);
 }
 
 // The log view stands in the block the writer is about to overwrite: the

@@ -8,9 +8,9 @@ struct Monitor;
 /// Recomputes everything derived from `AllgPar` and the port parameters.
 /// Called after a log file has been opened (its header brings new general
 /// and port parameters) and after the general settings changed: each port's
-/// modem-line mask in force follows its parameters (`ApplyPortParams`). The
-/// address-structure formats and the filter normalisation add their steps
-/// here as those parts of the program arrive.
+/// modem-line mask in force follows its parameters (`ApplyPortParams`), and
+/// both filters get the criterion rows of the address structures in force
+/// (`FilterNormalise`).
 void ApplyGeneralParameters(Monitor& m);
 
 }  // namespace qlxs
