@@ -162,7 +162,8 @@ TEST(Store, LogFilterRejectsBeforeNumbering) {
   T_Filter& f = tm->AllgPar.lfilt;
   FilterNormalise(f, tm->AllgPar);
   f.tken = kTkenBothPorts;
-  f.ffehl = 1;  // faulty telegrams only
+  f.fok = 0;  // faulty telegrams only
+  f.ffehl = 1;
   f.ein = 1;
   T_Telegramm good = Telegram(kReceiverPort1, TaIFormat, StatOk);
   StoreTelegram(*tm, good);
