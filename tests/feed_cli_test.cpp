@@ -21,6 +21,7 @@
 #include "app/monitor.h"
 #include "log/telegram_log.h"
 #include "sim/line_simulator.h"
+#include "support/hex.h"
 #include "support/log_fixture.h"
 #include "support/records_listing.h"
 #include "support/run_cli.h"
@@ -54,10 +55,7 @@ std::vector<Row> Rows(const std::string& listing) {
 }
 
 std::string Hex(const std::string& bytes) {
-  static constexpr char k[] = "0123456789abcdef";
-  std::string s;
-  for (unsigned char c : bytes) s += {k[c >> 4], k[c & 15]};
-  return s;
+  return test::HexText({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()}, "", SIZE_MAX, true);
 }
 
 TEST(FeedCommand, DelimitsFramesAndTextLinesOfBothPorts) {

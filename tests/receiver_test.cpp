@@ -17,6 +17,7 @@
 #include "model/date_time.h"
 #include "platform/clock.h"
 #include "platform/message_sink.h"
+#include "support/hex.h"
 #include "support/fake_serial_port.h"
 
 namespace qlxs {
@@ -24,28 +25,7 @@ namespace {
 
 using Octets = std::vector<uint8_t>;
 
-Octets Hex(const std::string& text) {
-  Octets out;
-  for (size_t i = 0; i < text.size();) {
-    if (text[i] == ' ') {
-      ++i;
-      continue;
-    }
-    out.push_back(static_cast<uint8_t>(std::strtoul(text.substr(i, 2).c_str(), nullptr, 16)));
-    i += 2;
-  }
-  return out;
-}
-
-std::string ToHex(const uint8_t* p, int n) {
-  std::string s;
-  char buf[4];
-  for (int i = 0; i < n; ++i) {
-    std::snprintf(buf, sizeof buf, i ? " %02X" : "%02X", p[i]);
-    s += buf;
-  }
-  return s;
-}
+Octets Hex(const std::string& text) { return test::ParseHex(text); }
 
 Octets Repeat(size_t n, uint8_t c) { return Octets(n, c); }
 
@@ -108,7 +88,7 @@ struct Frame {
 
 std::vector<Frame> Frames(const std::vector<T_Telegramm>& stored) {
   std::vector<Frame> out;
-  for (const T_Telegramm& t : stored) out.push_back({t.stat, ToHex(t.b, t.lg)});
+  for (const T_Telegramm& t : stored) out.push_back({t.stat, test::HexText({t.b, static_cast<size_t>(std::max<int>(t.lg, 0))})});
   return out;
 }
 

@@ -7,6 +7,7 @@
 #include <iterator>
 #include <string>
 
+#include "support/files.h"
 #include "sim/line_simulator.h"
 #include "support/scratch_dir.h"
 
@@ -30,11 +31,6 @@ CliRun Cli(const std::string& args) {
   return r;
 }
 
-sim::Bytes ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return sim::Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
 TEST(SimulateCli, WritesTheSimulatedLines) {
   test::ScratchDir dir;
   const CliRun r = Cli("--seed 5 --apdus 80 --split 30 --faults garbage,wrong-cause --out1 " + dir.file("a") +
@@ -46,8 +42,8 @@ TEST(SimulateCli, WritesTheSimulatedLines) {
   o.splitPercent = 30;
   o.faults = sim::FaultBit(sim::Fault::Garbage) | sim::FaultBit(sim::Fault::WrongCause);
   const sim::SimResult want = sim::SimulateLine(o);
-  EXPECT_EQ(ReadAll(dir.file("a")), want.line[0]);
-  EXPECT_EQ(ReadAll(dir.file("b")), want.line[1]);
+  EXPECT_EQ(test::ReadFileBytes(dir.file("a")), want.line[0]);
+  EXPECT_EQ(test::ReadFileBytes(dir.file("b")), want.line[1]);
   EXPECT_NE(r.output.find("APDUs"), std::string::npos);
 }
 

@@ -101,15 +101,6 @@ std::vector<std::vector<uint8_t>> ReadForward(Monitor& m) { return Walk(m, true)
 
 std::vector<std::vector<uint8_t>> ReadBackward(Monitor& m) { return Walk(m, false); }
 
-std::vector<uint8_t> ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
 
 bool FileExists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
 

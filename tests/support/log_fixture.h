@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/files.h"
 #include "app/monitor.h"
 #include "model/telegram.h"
 #include "platform/clock.h"
@@ -55,8 +56,6 @@ LogState ReadLogState(const std::string& path);
 std::vector<std::vector<uint8_t>> StoreSamples(Monitor& m, int count, int lg = -1, int first = 0);
 
 /// Whole-file helpers.
-std::vector<uint8_t> ReadFileBytes(const std::string& path);
-void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 bool FileExists(const std::string& path);
 
 /// Runs fn in a forked child process and returns the child's exit status

@@ -1,12 +1,15 @@
 #pragma once
 // Reads back the listing of `qlxs-cli records` as telegram records.
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "model/telegram.h"
+#include "support/hex.h"
 
 namespace qlxs::test {
 
@@ -33,9 +36,8 @@ inline std::vector<T_Telegramm> ParseRecordsListing(const std::string& listing) 
     t.idm = static_cast<uint8_t>(std::atoi(f[5].c_str()));
     t.prot = static_cast<uint16_t>(std::strtoul(f[6].c_str(), nullptr, 16));
     t.ofs = static_cast<uint8_t>(std::atoi(f[7].c_str()));
-    const std::string& hex = f[9];
-    for (size_t i = 0; i + 1 < hex.size() && i / 2 < sizeof t.b; i += 2)
-      t.b[i / 2] = static_cast<uint8_t>(std::strtoul(hex.substr(i, 2).c_str(), nullptr, 16));
+    const std::vector<uint8_t> data = ParseHex(f[9]);
+    std::memcpy(t.b, data.data(), std::min(data.size(), sizeof t.b));
     out.push_back(t);
   }
   return out;

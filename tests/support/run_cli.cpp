@@ -1,4 +1,5 @@
 #include "support/run_cli.h"
+#include "support/files.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -27,11 +28,6 @@ std::vector<std::string> Environment(const EnvOverrides& overrides) {
   for (const auto& [name, value] : overrides)
     if (!value.empty()) env.push_back(name + "=" + value);
   return env;
-}
-
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // Holds argv and envp for posix_spawn.
@@ -71,8 +67,8 @@ CliResult RunCli(const std::string& workDir, std::vector<std::string> args, cons
     if (WIFEXITED(status)) r.exit = WEXITSTATUS(status);
   }
   posix_spawn_file_actions_destroy(&fa);
-  r.out = Slurp(outPath);
-  r.err = Slurp(errPath);
+  r.out = ReadFile(outPath);
+  r.err = ReadFile(errPath);
   return r;
 }
 
@@ -166,6 +162,6 @@ int CliChild::Wait(int timeoutMs) {
   }
 }
 
-std::string CliChild::err() const { return Slurp(errPath_); }
+std::string CliChild::err() const { return ReadFile(errPath_); }
 
 }  // namespace qlxs::test

@@ -10,19 +10,11 @@
 
 #include "sim/line_simulator.h"
 #include "support/capture_fixture.h"
+#include "support/hex.h"
 
 namespace qlxs::test {
 
-inline std::string Hex(const sim::Bytes& b, size_t max = 40) {
-  std::string s;
-  char buf[4];
-  for (size_t i = 0; i < b.size() && i < max; ++i) {
-    std::snprintf(buf, sizeof buf, "%02X ", b[i]);
-    s += buf;
-  }
-  if (b.size() > max) s += "...";
-  return s;
-}
+inline std::string Hex(const sim::Bytes& b) { return HexText(b, " ", 40); }
 
 /// The telegrams of receiver `ek` among `stored`, in order.
 inline std::vector<T_Telegramm> OfReceiver(const std::vector<T_Telegramm>& stored, uint8_t ek) {

@@ -2,9 +2,9 @@
 // Environment variables and whole files for tests.
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
+
+#include "support/files.h"
 
 namespace qlxs::test {
 
@@ -34,20 +34,5 @@ class ScopedEnv {
   std::string old_;
   bool had_ = false;
 };
-
-/// Writes `data` to `path`, replacing it; false on failure.
-inline bool WriteFile(const std::string& path, const std::string& data) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << data;
-  return out.good();
-}
-
-/// The content of `path`; empty when it cannot be read.
-inline std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 }  // namespace qlxs::test
