@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "config/address_structure.h"
+#include "config/element_texts.h"
 #include "model/text_table.h"
 
 namespace qlxs {
@@ -36,6 +38,25 @@ struct T_AllgVar : T_TextTable {
   char tz = ';';                     ///< field separator of text files and exports (text 1172)
   std::string HelpFile;              ///< help file of the current language
   std::array<std::string, 256> TypeNames;  ///< type-name file: name per type identification
+
+  // Derived from the address structures of the general parameters
+  // (`ApplyStructures`); the defaults belong to one field of 16 bits for the
+  // common address and one of 24 bits for the object address.
+  T_AdrStruktur cabrt{1, {5, 0, 0, 0, 0}};  ///< decimal digits of the largest value of each CA field
+  T_AdrStruktur oabrt{1, {8, 0, 0, 0, 0}};  ///< decimal digits of the largest value of each IOA field
+  std::string cafmt = "%*d";  ///< printf equivalent of the CA text: "%*d", then "-%*d" per further field
+  std::string oafmt = "%*d";  ///< the same for the IOA
+  int lgcastr = 6;            ///< width of a CA text: the digit counts plus the number of fields
+  int lgoastr = 9;            ///< width of an IOA text
+
+  // The element text table and its layout flags (set by the file's lines).
+  ElementTexts elements;  ///< names of objects, stations and IP addresses
+  bool rwe = false;       ///< element lines begin with a sub-address field
+  bool mitca = false;     ///< element lines contain a common address field
+  /// Station-name cache of the rendering: the station key looked up last,
+  /// -1 when none (an element text load or clear empties it).
+  int32_t ca = -1;
+  std::string catxt;      ///< a blank and the name of station `ca`
 };
 
 }  // namespace qlxs

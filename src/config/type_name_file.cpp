@@ -1,10 +1,12 @@
 #include "config/type_name_file.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "config/language_texts.h"
+#include "config/text_fields.h"
 #include "model/text_file.h"
 
 namespace qlxs {
@@ -12,20 +14,6 @@ namespace qlxs {
 namespace {
 
 constexpr size_t kMaxLines = 256;
-
-// A decimal number 0..255 with optional blanks around it; -1 otherwise.
-int ParseType(std::string_view s) {
-  const size_t b = s.find_first_not_of(' ');
-  if (b == std::string_view::npos) return -1;
-  s = s.substr(b, s.find_last_not_of(' ') - b + 1);
-  if (s.empty() || s.size() > 3) return -1;
-  int n = 0;
-  for (char c : s) {
-    if (c < '0' || c > '9') return -1;
-    n = n * 10 + (c - '0');
-  }
-  return n <= 255 ? n : -1;
-}
 
 }  // namespace
 
@@ -35,14 +23,11 @@ bool LoadTypeNames(T_AllgVar& v) {
   if (ReadTextLines(v.ProgDir + Text(v, kTextTypeNameFile), lines) != 0) return false;
   const size_t count = std::min(lines.size(), kMaxLines);
   for (size_t i = 0; i < count; ++i) {
-    const std::string& line = lines[i];
-    const size_t first = line.find(v.tz);
-    if (first == std::string::npos) continue;
-    const size_t second = line.find(v.tz, first + 1);
-    if (second == std::string::npos) continue;
-    const int type = ParseType(std::string_view(line).substr(0, first));
-    if (type < 0) continue;
-    v.TypeNames[type] = line.substr(first + 1, second - first - 1);
+    std::string_view line = lines[i];
+    if (CountSeparators(line, v.tz) < 2) continue;
+    const std::optional<int32_t> type = ParseIntRange(SplitField(line, v.tz), 0, 255);
+    if (!type) continue;
+    v.TypeNames[*type] = SplitField(line, v.tz);
   }
   return true;
 }
