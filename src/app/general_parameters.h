@@ -7,7 +7,9 @@ struct Monitor;
 
 /// Recomputes everything derived from `AllgPar` and the port parameters.
 /// Called after a log file has been opened (its header brings new general
-/// and port parameters) and after the general settings changed: each port's
+/// and port parameters) and after the general settings changed: the widths
+/// and formats of the address texts and the range texts 836 and 839
+/// (`ApplyStructures`), each port's
 /// modem-line mask in force follows its parameters (`ApplyPortParams`), and
 /// both filters get the criterion rows of the address structures in force
 /// (`FilterNormalise`).

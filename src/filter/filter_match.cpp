@@ -1,3 +1,4 @@
+#include "config/address_structure.h"
 #include "filter/filter_match.h"
 
 #include <algorithm>
@@ -39,24 +40,6 @@ constexpr int kIpDestOffset = 16;
 constexpr int kVidSourceOffset = 0;
 constexpr int kVidDestOffset = 4;
 constexpr int kAddressSize = 4;
-
-// Field k (1 = most significant) of value v under address structure s:
-// shifted right by the sum of the widths of the fields after k and masked
-// to the width of field k; a width of 0 or 32 (or any width outside 1..31)
-// keeps all bits. Fields beyond the structure's count have no width.
-// This duplicates the field arithmetic of the address structures and goes
-// once that offers it.
-uint32_t FieldOfValue(uint32_t v, const T_AdrStruktur& s, int k) {
-  if (k < 1 || k > kMaxIoaFields) return 0;
-  const int count = std::clamp<int32_t>(s.anz, 0, kMaxIoaFields);
-  int shift = 0;
-  for (int i = k + 1; i <= count; ++i) shift += std::clamp<int32_t>(s.fd[i - 1], 0, 32);
-  if (shift >= 32) return 0;
-  v >>= shift;
-  const int32_t width = s.fd[k - 1];
-  if (width >= 1 && width <= 31) v &= (uint32_t{1} << width) - 1;
-  return v;
-}
 
 // Octets of `b` the telegram holds, and of them the APDU without the
 // appended identity; both within the data area whatever the header says.
@@ -213,9 +196,9 @@ int32_t CritValue(int32_t art, const T_AllgPar& ap, int32_t erstnr, const T_Tele
   if (art == KritCause) return OctetAt(t, kUrsOffset, end) & (kCauseMask | kCauseNegative);
   if (art == KritOrigin) return OctetAt(t, kOriOffset, end);
   if (art >= KritCaField1 && art < KritCaField1 + kMaxCaFields)
-    return static_cast<int32_t>(FieldOfValue(WordAt(t, kCaOffset, 2, end), ap.cabrt, art - KritCaField1 + 1));
+    return static_cast<int32_t>(FieldOf(ap.cabrt, WordAt(t, kCaOffset, 2, end), art - KritCaField1 + 1));
   if (art >= KritIoaField1 && art <= KritLast)
-    return static_cast<int32_t>(FieldOfValue(IoaOfObject(1, t), ap.oabrt, art - KritIoaField1 + 1));
+    return static_cast<int32_t>(FieldOf(ap.oabrt, IoaOfObject(1, t), art - KritIoaField1 + 1));
   return 0;
 }
 
@@ -239,7 +222,7 @@ bool IoaMatch(const T_Filter& f, const T_AllgPar& ap, const T_Telegramm& t, int 
     const T_FltKrit& r = Row(f, i);
     if (r.akt == 0) continue;
     const int field = (r.art & 0xFFFF) - KritIoaField1 + 1;
-    if (!CritMatch(r, static_cast<int32_t>(FieldOfValue(a, ap.oabrt, field)))) return false;
+    if (!CritMatch(r, static_cast<int32_t>(FieldOf(ap.oabrt, a, field)))) return false;
   }
   return true;
 }
