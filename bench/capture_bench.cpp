@@ -14,10 +14,10 @@
 #include <string>
 #include <unistd.h>
 
+#include "app/monitor.h"
 #include "capture/line_feed.h"
 #include "capture/receiver.h"
 #include "config/language_texts.h"
-#include "app/monitor.h"
 #include "log/telegram_log.h"
 #include "platform/clock.h"
 #include "platform/message_sink.h"

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "app/monitor.h"
 #include "capture/receiver.h"
 #include "log/time_base.h"
-#include "app/monitor.h"
 #include "platform/clock.h"
 #include "platform/message_sink.h"
 

@@ -11,8 +11,8 @@
 #include <memory>
 #include <string>
 
-#include "config/language_texts.h"
 #include "app/monitor.h"
+#include "config/language_texts.h"
 #include "platform/clock.h"
 #include "platform/message_sink.h"
 

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "sim/line_simulator.h"
-#include "support/run_cli.h"
 #include "support/log_fixture.h"
 #include "support/records_listing.h"
+#include "support/run_cli.h"
 #include "support/sim_compare.h"
 
 namespace qlxs {

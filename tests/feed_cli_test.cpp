@@ -17,8 +17,8 @@
 #include <thread>
 #include <vector>
 
-#include "capture/receiver.h"
 #include "app/monitor.h"
+#include "capture/receiver.h"
 #include "log/telegram_log.h"
 #include "sim/line_simulator.h"
 #include "support/hex.h"

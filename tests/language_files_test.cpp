@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "config/language_texts.h"
 #include "app/monitor.h"
+#include "config/language_texts.h"
 #include "config/text_format.h"
 #include "config/type_name_file.h"
 #include "iec104/cause_lists.h"
@@ -21,6 +21,7 @@
 #include "model/text_file.h"
 #include "platform/clock.h"
 #include "platform/message_sink.h"
+#include "support/monitor_fixture.h"
 
 namespace qlxs {
 namespace {
@@ -80,14 +81,13 @@ struct Language {
 Language Load(int index) {
   Language lang;
   lang.name = "QLXSText." + LanguageExtension(index);
-  ManualClock clock;
-  RecordingMessageSink sink;
-  Monitor m(clock, sink);
+  test::TestMonitor tm;
+  Monitor& m = tm.m;
   m.AllgVar.ProgDir = QLXS_BIN_DIR "/";
   lang.loaded = LoadTexts(m, index);
   LoadTypeNames(m.AllgVar);
   lang.v = m.AllgVar;
-  lang.messages = sink.entries;
+  lang.messages = tm.sink.entries;
   ReadTextFile(LanguageFileName(m.AllgVar.ProgDir, index), lang.raw);
   return lang;
 }

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "config/language_texts.h"
 #include "app/monitor.h"
+#include "config/language_texts.h"
 #include "iec104/cause_lists.h"
 #include "platform/clock.h"
 #include "platform/message_sink.h"

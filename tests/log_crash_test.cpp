@@ -12,12 +12,12 @@
 #include <cstring>
 #include <memory>
 
+#include "app/log_files.h"
 #include "app/timer_tick.h"
 #include "log/log_messages.h"
 #include "log/log_reader.h"
 #include "log/store.h"
 #include "log/telegram_log.h"
-#include "app/log_files.h"
 #include "support/log_fixture.h"
 
 namespace qlxs {

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "app/log_files.h"
 #include "capture/receiver.h"
 #include "filter/filter_match.h"
 #include "log/log_reader.h"
 #include "log/store.h"
 #include "log/telegram_log.h"
-#include "app/log_files.h"
 #include "sim/apdu_builder.h"
 #include "sim/line_simulator.h"
 #include "support/capture_fixture.h"

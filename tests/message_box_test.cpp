@@ -9,18 +9,19 @@
 
 #include <string>
 
-#include "config/message_box.h"
 #include "app/monitor.h"
+#include "config/message_box.h"
 #include "platform/clock.h"
 #include "platform/message_sink.h"
+#include "support/monitor_fixture.h"
 
 namespace qlxs {
 namespace {
 
 TEST(MessageBox, OperationsPassTextKindButtonsAndPlace) {
-  ManualClock clock;
-  RecordingMessageSink sink;
-  Monitor m(clock, sink);
+  test::TestMonitor tm;
+  Monitor& m = tm.m;
+  RecordingMessageSink& sink = tm.sink;
   m.AllgVar.TxtList.assign(1300, "");
   m.AllgVar.TxtList[1204] = "Go offline now?";
   m.AllgVar.TxtList[1137] = "No COM port is configured.";

@@ -12,13 +12,14 @@
 #include <utility>
 #include <vector>
 
-#include "log/time_base.h"
 #include "app/monitor.h"
+#include "log/time_base.h"
 #include "model/date_time.h"
 #include "platform/clock.h"
 #include "platform/message_sink.h"
-#include "support/hex.h"
 #include "support/fake_serial_port.h"
+#include "support/hex.h"
+#include "support/monitor_fixture.h"
 
 namespace qlxs {
 namespace {
@@ -37,12 +38,8 @@ Octets Cat(std::initializer_list<Octets> parts) {
 
 // A monitor with a manual clock and fake serial ports on both port states;
 // every stored telegram is kept.
-struct Rig {
-  ManualClock clock;
-  RecordingMessageSink sink;
+struct Rig : test::TestMonitor {
   FakeSerialPort serial[2];
-  Monitor m{clock, sink};
-  std::vector<T_Telegramm> stored;
 
   Rig() {
     for (int k = 0; k < 2; ++k) m.ports[k].pCp = &serial[k];

@@ -10,8 +10,8 @@
 #include "log/store.h"
 #include "log/telegram_log.h"
 #include "model/date_time.h"
-#include "support/run_cli.h"
 #include "support/log_fixture.h"
+#include "support/run_cli.h"
 
 namespace qlxs {
 namespace {

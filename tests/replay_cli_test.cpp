@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "capture/receiver.h"
 #include "app/monitor.h"
+#include "capture/receiver.h"
 #include "log/telegram_log.h"
 #include "sim/line_simulator.h"
 #include "support/capture_fixture.h"
-#include "support/run_cli.h"
 #include "support/log_fixture.h"
 #include "support/records_listing.h"
+#include "support/run_cli.h"
 
 namespace qlxs {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "config/language_texts.h"
 #include "app/monitor.h"
+#include "config/language_texts.h"
 #include "config/settings.h"
 #include "model/date_time.h"
 #include "platform/clock.h"

@@ -7,8 +7,8 @@
 #include <iterator>
 #include <string>
 
-#include "support/files.h"
 #include "sim/line_simulator.h"
+#include "support/files.h"
 #include "support/scratch_dir.h"
 
 namespace qlxs {

@@ -8,10 +8,10 @@
 #include <sstream>
 #include <vector>
 
-#include "config/language_texts.h"
 #include "app/monitor.h"
-#include "config/settings.h"
 #include "app/startup.h"
+#include "config/language_texts.h"
+#include "config/settings.h"
 #include "platform/clock.h"
 #include "platform/directories.h"
 #include "platform/file_system.h"

@@ -6,10 +6,10 @@
 #include <cstring>
 
 #include "filter/filter_match.h"
-#include "log/time_base.h"
 #include "log/log_reader.h"
 #include "log/store.h"
 #include "log/telegram_log.h"
+#include "log/time_base.h"
 #include "support/log_fixture.h"
 
 namespace qlxs {

@@ -11,6 +11,7 @@
 #include "model/date_time.h"
 #include "platform/clock.h"
 #include "platform/message_sink.h"
+#include "support/monitor_fixture.h"
 
 namespace qlxs {
 namespace {
@@ -35,9 +36,11 @@ TEST(TimeBase, TimeOfDayFollowsTheTickFromTheSynchronisation) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const double day = 46002.0;
-    ManualClock clock(day + static_cast<double>(c.dayMs) / kMsPerDay, c.tick);
-    RecordingMessageSink sink;
-    Monitor m(clock, sink);
+    test::TestMonitor tm;
+    Monitor& m = tm.m;
+    ManualClock& clock = tm.clock;
+    clock.SetLocalNow(day + static_cast<double>(c.dayMs) / kMsPerDay);
+    clock.SetTick(c.tick);
     SyncClock(m);
     EXPECT_EQ(MsOfDay(TimeOfDayNow(m)), c.dayMs);
     clock.Advance(c.later);

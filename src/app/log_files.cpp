@@ -12,10 +12,10 @@
 #include <unistd.h>
 #include <vector>
 
-#include "capture/receiver.h"
-#include "capture/unwrap.h"
 #include "app/general_parameters.h"
 #include "app/monitor.h"
+#include "capture/receiver.h"
+#include "capture/unwrap.h"
 #include "log/log_block.h"
 #include "log/log_messages.h"
 #include "log/log_reader.h"

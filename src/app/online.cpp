@@ -1,13 +1,13 @@
 #include "app/online.h"
 
-#include "app/port_config.h"
-#include "log/time_base.h"
-#include "capture/unwrap.h"
-#include "config/automatic_log_name.h"
 #include "app/general_parameters.h"
 #include "app/monitor.h"
+#include "app/port_config.h"
+#include "capture/unwrap.h"
+#include "config/automatic_log_name.h"
 #include "config/prg_par.h"
 #include "log/telegram_log.h"
+#include "log/time_base.h"
 #include "model/date_time.h"
 #include "platform/clock.h"
 

@@ -4,11 +4,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/monitor.h"
 #include "app/online.h"
 #include "capture/receiver.h"
 #include "config/language_texts.h"
 #include "config/message_box.h"
-#include "app/monitor.h"
 #include "config/text_format.h"
 #include "log/store.h"
 

@@ -1,7 +1,7 @@
 #include "app/startup.h"
 
-#include "config/language_texts.h"
 #include "app/monitor.h"
+#include "config/language_texts.h"
 #include "config/settings.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"

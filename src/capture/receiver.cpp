@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "log/time_base.h"
-#include "capture/unwrap.h"
 #include "capture/capture_state.h"
+#include "capture/unwrap.h"
 #include "log/store.h"
+#include "log/time_base.h"
 #include "model/ppp.h"
 #include "platform/clock.h"
 #include "platform/serial_port.h"

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "capture/check_apdu.h"
 #include "capture/capture_state.h"
+#include "capture/check_apdu.h"
 #include "log/store.h"
 #include "model/apdu.h"
 #include "model/port_params.h"

@@ -16,19 +16,19 @@
 #include <string>
 #include <vector>
 
+#include "app/general_parameters.h"
+#include "app/monitor.h"
 #include "app/online.h"
 #include "app/port_config.h"
+#include "app/startup.h"
 #include "app/timer_tick.h"
 #include "cli/cli_support.h"
 #include "cli/commands.h"
-#include "cli/options.h"
 #include "cli/log_room.h"
+#include "cli/options.h"
 #include "cli/record_line.h"
 #include "config/language_texts.h"
-#include "app/general_parameters.h"
-#include "app/monitor.h"
 #include "config/prg_par.h"
-#include "app/startup.h"
 #include "log/telegram_log.h"
 #include "model/typed_file.h"
 #include "platform/clock.h"

@@ -9,8 +9,8 @@
 #include <csignal>
 #include <cstdlib>
 
-#include "config/language_texts.h"
 #include "app/monitor.h"
+#include "config/language_texts.h"
 #include "platform/directories.h"
 
 namespace qlxs::cli {

@@ -12,16 +12,16 @@
 #include <string>
 #include <vector>
 
-#include "capture/line_feed.h"
-#include "capture/receiver.h"
-#include "log/time_base.h"
-#include "cli/cli_support.h"
-#include "cli/commands.h"
-#include "cli/options.h"
-#include "cli/log_room.h"
 #include "app/monitor.h"
 #include "app/startup.h"
+#include "capture/line_feed.h"
+#include "capture/receiver.h"
+#include "cli/cli_support.h"
+#include "cli/commands.h"
+#include "cli/log_room.h"
+#include "cli/options.h"
 #include "log/telegram_log.h"
+#include "log/time_base.h"
 #include "model/typed_file.h"
 #include "platform/clock.h"
 #include "platform/message_sink.h"

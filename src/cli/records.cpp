@@ -4,10 +4,10 @@
 #include <memory>
 #include <string>
 
+#include "app/monitor.h"
 #include "cli/commands.h"
 #include "cli/options.h"
 #include "cli/record_line.h"
-#include "app/monitor.h"
 #include "log/log_reader.h"
 #include "log/telegram_log.h"
 #include "platform/clock.h"

@@ -8,17 +8,17 @@
 #include <sys/stat.h>
 #include <vector>
 
-#include "cli/cli_support.h"
-#include "cli/commands.h"
-#include "cli/options.h"
-#include "cli/log_room.h"
 #include "app/general_parameters.h"
+#include "app/log_files.h"
 #include "app/monitor.h"
 #include "app/startup.h"
+#include "cli/cli_support.h"
+#include "cli/commands.h"
+#include "cli/log_room.h"
+#include "cli/options.h"
 #include "log/telegram_log.h"
 #include "platform/clock.h"
 #include "platform/message_sink.h"
-#include "app/log_files.h"
 
 namespace qlxs::cli {
 

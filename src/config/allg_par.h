@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "config/filter_record.h"
 #include "config/address_structure.h"
+#include "config/filter_record.h"
 
 namespace qlxs {
 

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "config/language_texts.h"
 #include "config/config_state.h"
+#include "config/language_texts.h"
 #include "model/date_time.h"
 
 namespace qlxs {

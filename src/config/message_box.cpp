@@ -1,7 +1,7 @@
 #include "config/message_box.h"
 
-#include "config/language_texts.h"
 #include "config/config_state.h"
+#include "config/language_texts.h"
 
 namespace qlxs {
 

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <sys/stat.h>
 
-#include "config/language_texts.h"
 #include "config/config_state.h"
+#include "config/language_texts.h"
 #include "model/date_time.h"
 #include "model/helpers.h"
 #include "platform/directories.h"

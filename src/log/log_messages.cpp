@@ -1,8 +1,8 @@
 #include "log/log_messages.h"
 
 #include "config/language_texts.h"
-#include "log/log_state.h"
 #include "config/text_format.h"
+#include "log/log_state.h"
 #include "log/telegram_log.h"
 #include "platform/message_sink.h"
 

@@ -2,8 +2,8 @@
 
 #include <sys/stat.h>
 
-#include "log/log_state.h"
 #include "log/log_messages.h"
+#include "log/log_state.h"
 #include "log/telegram_log.h"
 
 namespace qlxs {

@@ -1,10 +1,10 @@
 #include "log/store.h"
 
-#include "log/time_base.h"
-#include "log/log_state.h"
 #include "filter/filter_match.h"
 #include "log/log_messages.h"
+#include "log/log_state.h"
 #include "log/telegram_log.h"
+#include "log/time_base.h"
 
 namespace qlxs {
 

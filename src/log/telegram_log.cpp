@@ -8,10 +8,10 @@
 
 #include "config/automatic_log_name.h"
 #include "config/language_texts.h"
-#include "log/log_state.h"
 #include "config/text_format.h"
 #include "log/log_messages.h"
 #include "log/log_reader.h"
+#include "log/log_state.h"
 #include "platform/clock.h"
 #include "platform/message_sink.h"
 

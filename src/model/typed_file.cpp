@@ -76,11 +76,6 @@ bool TypedFile::StillNamed() const {
          open.st_dev == named.st_dev && open.st_ino == named.st_ino;
 }
 
-int TypedFile::SyncData() {
-  if (fd_ < 0) return kIoNotOpen;
-  return ::fdatasync(fd_) == 0 ? 0 : errno;
-}
-
 int TypedFile::Close() {
   if (fd_ < 0) return 0;
   const int rc = ::close(fd_);

@@ -44,8 +44,6 @@ class TypedFile {
   int Create(const std::string& path, int recordSize, bool lock = false);
   /// Closes the file (and so releases its lock); 0 when it was not open.
   int Close();
-  /// Flushes the file's data to the storage device (`fdatasync`).
-  int SyncData();
   /// True while the file is open and its name still leads to it: false once
   /// it was deleted or replaced, when whatever is written goes nowhere a
   /// user can find it.

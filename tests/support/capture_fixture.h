@@ -1,6 +1,6 @@
 #pragma once
-// A monitor with the English language texts loaded (for the cause lists),
-// a manual clock, and every stored telegram kept in a list.
+// Capture tests: feeding simulated lines through the receivers, and the
+// parts of the telegrams they store.
 
 #include <algorithm>
 #include <cstring>
@@ -9,33 +9,16 @@
 #include <stdexcept>
 #include <vector>
 
-#include "app/monitor.h"
 #include "capture/line_feed.h"
 #include "capture/receiver.h"
-#include "config/language_texts.h"
 #include "platform/clock.h"
 #include "platform/message_sink.h"
-#include "sim/frame_builder.h"
 #include "sim/apdu_builder.h"
+#include "sim/frame_builder.h"
 #include "sim/line_simulator.h"
+#include "support/monitor_fixture.h"
 
 namespace qlxs::test {
-
-struct CaptureFixture {
-  CaptureFixture() : m(clock, sink) {
-    m.AllgVar.ProgDir = QLXS_BIN_DIR "/";
-    if (!LoadTexts(m, LangEnglish)) throw std::runtime_error("language texts not found in " QLXS_BIN_DIR);
-    m.onStored = [this](const T_Telegramm& t) { stored.push_back(t); };
-  }
-
-  T_ComVar& port1() { return m.ports[0]; }
-  T_ComVar& port2() { return m.ports[1]; }
-
-  ManualClock clock;
-  RecordingMessageSink sink;
-  Monitor m;
-  std::vector<T_Telegramm> stored;
-};
 
 /// Feeds both simulated lines to the receivers in blocks of random size, as
 /// serial ports deliver them: half of the blocks 1 .. `shortMax` octets, the

@@ -36,12 +36,6 @@ std::vector<std::vector<uint8_t>> StoreSamples(Monitor& m, int count, int lg, in
 }
 
 
-std::vector<int> TestMonitor::MessageNumbers() const {
-  std::vector<int> v;
-  for (const auto& e : sink.entries) v.push_back(e.number);
-  return v;
-}
-
 T_Telegramm SampleTelegram(int i, int lg) {
   static constexpr uint8_t kClasses[] = {TaRaw, TaIFormat, TaSFormat, TaUFormat, TaRaw104};
   static constexpr uint8_t kStats[] = {StatOk, StatOk, StatTimeout, StatFragment, StatLineError, StatTextLine};

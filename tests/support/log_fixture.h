@@ -8,25 +8,15 @@
 #include <string>
 #include <vector>
 
-#include "support/files.h"
 #include "app/monitor.h"
 #include "model/telegram.h"
 #include "platform/clock.h"
 #include "platform/message_sink.h"
+#include "support/files.h"
+#include "support/monitor_fixture.h"
 #include "support/scratch_dir.h"
 
 namespace qlxs::test {
-
-/// A fresh monitor with a manual clock (2025-12-11 12:00) and a message list.
-struct TestMonitor {
-  ManualClock clock{46002.5};
-  RecordingMessageSink sink;
-  std::unique_ptr<Monitor> m = std::make_unique<Monitor>(clock, sink);
-  Monitor& operator*() { return *m; }
-  Monitor* operator->() { return m.get(); }
-  /// Numbers of the messages shown so far.
-  std::vector<int> MessageNumbers() const;
-};
 
 /// Telegram i of a deterministic sequence: data length `lg` (or, when lg is
 /// negative, a length that varies with i over 0 .. 1520), classes 0, 1, 2, 3

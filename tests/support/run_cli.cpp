@@ -1,5 +1,5 @@
-#include "support/run_cli.h"
 #include "support/files.h"
+#include "support/run_cli.h"
 
 #include <fcntl.h>
 #include <poll.h>
