@@ -13,7 +13,7 @@ using test::CliResult;
 using test::RunCli;
 using test::ScratchDir;
 
-const char* const kCommands[] = {"capture", "feed", "records", "replay", "simulate"};
+const char* const kCommands[] = {"capture", "feed", "records", "replay", "show", "simulate"};
 
 bool Has(const std::string& s, const std::string& part) { return s.find(part) != std::string::npos; }
 

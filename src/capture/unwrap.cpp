@@ -161,11 +161,6 @@ T_PendingApdu* FindPending(CaptureState& m, const T_VId& vid) {
 
 }  // namespace
 
-void Unstuff(T_Telegramm& t) {
-  const int lg = std::clamp<int>(t.lg, 0, kTelegramDataSize);
-  t.lg = static_cast<int16_t>(UnstuffOctets(t.b, lg, t.b));
-}
-
 bool UnwrapFrame(CaptureState& m, const T_ComVar& port, T_Unwrapped& out) {
   const T_Telegramm& te = port.em.te;
   out.stat = te.stat;

@@ -53,9 +53,6 @@ struct T_Unwrapped {
   uint8_t b[kTelegramDataSize];  ///< the unstuffed frame; octets beyond `lg` are undefined
 };
 
-/// Removes the PPP byte stuffing of `t` in place: 0x7D and the octet after it
-/// become that octet XOR 0x20; flags stay. A trailing lone 0x7D is dropped.
-void Unstuff(T_Telegramm& t);
 
 /// Analyses the frame under construction of `port` (`em.te`, left
 /// untouched): unstuffs it into `out` and reads the PPP, IPv4 and TCP

@@ -7,9 +7,12 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 
 #include "app/monitor.h"
+#include "log/log_reader.h"
+#include "log/telegram_log.h"
 #include "config/language_texts.h"
 #include "platform/directories.h"
 
@@ -18,6 +21,35 @@ namespace qlxs::cli {
 bool LoadProgramTexts(Monitor& m) {
   m.AllgVar.ProgDir = ProgramDirectory(ExecutableDirectory());
   return LoadTexts(m, LangGerman);
+}
+
+bool OpenLogToRead(Monitor& m, const std::string& path, const char* command) {
+  int io = 0;
+  const LogCheck check = LogOpenForReading(m, path, &io);
+  if (check == LogCheck::Valid) return true;
+  const bool notALog = check == LogCheck::WrongMagic || check == LogCheck::WrongLength ||
+                       check == LogCheck::TooShort || check == LogCheck::BadRingState;
+  std::fprintf(stderr, "qlxs-cli %s: %s: %s%s\n", command, path.c_str(), notALog ? "not a telegram log file: " : "",
+               LogCheckText(check, io).c_str());
+  return false;
+}
+
+void VisitStored(Monitor& m, const std::function<void(const T_Telegramm&)>& visit) {
+  ReaderOpen(m);
+  ReaderSeek(m, m.log.stand.erstbl, false);
+  T_Telegramm t;
+  do {
+    ReaderRecord(m, t);
+    if (t.lga != 0) visit(t);
+  } while (ReaderNext(m));
+  ReaderClose(m);
+}
+
+bool ReportReadFailures(const Monitor& m, const std::string& path, const char* command) {
+  if (m.log.readFailures == 0) return true;
+  std::fprintf(stderr, "qlxs-cli %s: %s: %d block(s) could not be read or were damaged\n", command, path.c_str(),
+               m.log.readFailures);
+  return false;
 }
 
 bool ParseNumber(const char* s, long lo, long hi, long& out) {

@@ -7,6 +7,7 @@
 
 namespace qlxs {
 struct Monitor;
+struct T_Telegramm;
 }
 
 namespace qlxs::cli {
@@ -16,6 +17,19 @@ namespace qlxs::cli {
 /// check needs. On failure the loader's message has gone to stderr and the
 /// result is false; the caller ends with exit code 99, as the program does.
 bool LoadProgramTexts(Monitor& m);
+
+/// Opens the log `path` as the telegram log of `m` for reading only. On
+/// failure says on stderr "qlxs-cli COMMAND: PATH: " and why, and returns
+/// false.
+bool OpenLogToRead(Monitor& m, const std::string& path, const char* command);
+
+/// Calls `visit` with every stored telegram of the telegram log of `m`, from
+/// the oldest to the newest, through the reader; closes the reader after.
+void VisitStored(Monitor& m, const std::function<void(const T_Telegramm&)>& visit);
+
+/// Says on stderr when blocks of the log `path` could not be read or were
+/// damaged while it was read; returns false then.
+bool ReportReadFailures(const Monitor& m, const std::string& path, const char* command);
 
 /// Parses a whole decimal number in [lo, hi]; false when `s` is anything else.
 bool ParseNumber(const char* s, long lo, long hi, long& out);

@@ -25,6 +25,8 @@ int RunFeed(int argc, char** argv);
 
 /// `records LOG`: one tab-separated line per stored record, oldest first.
 int RunRecords(int argc, char** argv);
+/// `show LOG [options]`: the telegrams of a log as text.
+int RunShow(int argc, char** argv);
 /// `replay IN LOG`: the raw frames of a telegram log through the receivers into a new log.
 int RunReplay(int argc, char** argv);
 

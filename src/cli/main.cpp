@@ -17,6 +17,7 @@ const Command kCommands[] = {
     {"feed", "feed raw line octets from files through the receivers into a new log", RunFeed},
     {"records", "list the records of a telegram log file", RunRecords},
     {"replay", "re-analyse the raw frames of a telegram log into a new log", RunReplay},
+    {"show", "print the telegrams of a telegram log as text", RunShow},
     {"simulate", "write the octets of a simulated line to two files", RunSimulate},
 };
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/monitor.h"
+#include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "cli/options.h"
 #include "cli/record_line.h"
@@ -41,43 +42,24 @@ int RunRecords(int argc, char** argv) {
   SystemClock clock;
   StderrMessageSink sink;
   auto m = std::make_unique<Monitor>(clock, sink);
-  int io = 0;
-  const LogCheck check = LogOpenForReading(*m, path, &io);
-  if (check != LogCheck::Valid) {
-    std::fprintf(stderr, "qlxs-cli records: %s: %s\n", path.c_str(),
-                 check == LogCheck::WrongMagic || check == LogCheck::WrongLength || check == LogCheck::TooShort ||
-                         check == LogCheck::BadRingState
-                     ? ("not a telegram log file: " + LogCheckText(check, io)).c_str()
-                     : LogCheckText(check, io).c_str());
-    return kExitFailure;
-  }
+  if (!OpenLogToRead(*m, path, "records")) return kExitFailure;
 
-  ReaderOpen(*m);
-  ReaderSeek(*m, m->log.stand.erstbl, false);
   std::string out = kRecordHeaderLine;
-  T_Telegramm t;
-  do {
-    ReaderRecord(*m, t);
-    if (t.lga != 0) AppendRecordLine(out, t, m->log.stand.erstnr);
+  VisitStored(*m, [&](const T_Telegramm& t) {
+    AppendRecordLine(out, t, m->log.stand.erstnr);
     if (out.size() >= 1 << 16) {
       std::fwrite(out.data(), 1, out.size(), stdout);
       out.clear();
     }
-  } while (ReaderNext(*m));
+  });
   std::fwrite(out.data(), 1, out.size(), stdout);
-  ReaderClose(*m);
   m->log.file.Close();
 
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
     std::fprintf(stderr, "qlxs-cli records: cannot write the listing\n");
     return kExitFailure;
   }
-  if (m->log.readFailures > 0) {
-    std::fprintf(stderr, "qlxs-cli records: %s: %d block(s) could not be read or were damaged\n", path.c_str(),
-                 m->log.readFailures);
-    return kExitFailure;
-  }
-  return kExitOk;
+  return ReportReadFailures(*m, path, "records") ? kExitOk : kExitFailure;
 }
 
 }  // namespace qlxs::cli

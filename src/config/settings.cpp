@@ -92,6 +92,15 @@ void LoadSettings(ConfigState& m) {
   UseApplicationDataDirectory(m);
 }
 
+void LoadSettingsToRead(ConfigState& m) {
+  T_AllgVar& av = m.AllgVar;
+  if (!SystemLanguageIsGerman()) m.PrgPar.spr = 1;
+  av.pnr = 1;
+  av.DataDir = WithTrailingSlash(ReadStoredDataDirectory());
+  if (av.DataDir.empty() || !IsDirectory(av.DataDir)) av.DataDir = WithTrailingSlash(ApplicationDataDirectory());
+  ReadSettingsFile(FileNameFor(m, kTextSettingsFile), m.PrgPar);
+}
+
 int SaveSettings(ConfigState& m) {
   const int storeErr = WriteStoredDataDirectory(m.AllgVar.DataDir);
   T_PrgPar& p = m.PrgPar;

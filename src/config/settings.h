@@ -53,6 +53,12 @@ int WriteSettingsFile(const std::string& path, const T_PrgPar& prgPar);
 /// program directory. Needs `AllgVar.ProgDir`, `pnr` and `syszt`.
 void LoadSettings(ConfigState& m);
 
+/// For commands that only read logs: the settings of the first instance, from
+/// the data directory of the user store when it exists, else from the
+/// user's data folder. Creates, copies and claims nothing; without a
+/// settings file the defaults stay. Needs `AllgVar.ProgDir`; sets `pnr` 1.
+void LoadSettingsToRead(ConfigState& m);
+
 /// Writes the data directory to the user store and the settings to the
 /// settings file (with `lg`, `vers` and `txtdat` = `AllgVar.dtOaTxt`
 /// brought up to date). Returns 0 or the errno value of the first failure.

@@ -1,5 +1,7 @@
 #include "model/ppp.h"
 
+#include <algorithm>
+
 namespace qlxs {
 
 int UnstuffOctets(const uint8_t* in, int n, uint8_t* out) {
@@ -18,6 +20,11 @@ int UnstuffOctets(const uint8_t* in, int n, uint8_t* out) {
     escapePending = escape;
   }
   return written;
+}
+
+void Unstuff(T_Telegramm& t) {
+  const int lg = std::clamp<int>(t.lg, 0, kTelegramDataSize);
+  t.lg = static_cast<int16_t>(UnstuffOctets(t.b, lg, t.b));
 }
 
 }  // namespace qlxs

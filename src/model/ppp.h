@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "model/telegram.h"
+
 namespace qlxs {
 
 /// Flag octet that opens and closes a PPP frame.
@@ -46,5 +48,9 @@ inline constexpr uint8_t kLf = 0x0A;
 /// nothing and is dropped. `out` may equal `in` (unstuffing in place); the
 /// ranges must not overlap otherwise.
 int UnstuffOctets(const uint8_t* in, int n, uint8_t* out);
+
+/// Removes the PPP byte stuffing of `t` in place: 0x7D and the octet after it
+/// become that octet XOR 0x20; flags stay. A trailing lone 0x7D is dropped.
+void Unstuff(T_Telegramm& t);
 
 }  // namespace qlxs
