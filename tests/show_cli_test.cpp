@@ -1,0 +1,130 @@
+// qlxs-cli show: a simulated log in every format, every telegram with its
+// header and its exact octets in ByteSer, and how it fails.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "model/telegram.h"
+#include "support/files.h"
+#include "support/hex.h"
+#include "support/records_listing.h"
+#include "support/run_cli.h"
+#include "support/scratch_dir.h"
+
+namespace qlxs {
+namespace {
+
+using test::CliResult;
+using test::RunCli;
+using test::ScratchDir;
+
+std::vector<std::string> Lines(const std::string& s) {
+  std::vector<std::string> out;
+  size_t start = 0;
+  for (size_t end; (end = s.find('\n', start)) != std::string::npos; start = end + 1)
+    out.push_back(s.substr(start, end - start));
+  return out;
+}
+
+// A header line starts with the telegram number in 12 columns and the port name.
+bool IsHeader(const std::string& line) {
+  return line.size() > 17 && (line.compare(12, 3, "P1 ") == 0 || line.compare(12, 3, "P2 ") == 0);
+}
+
+// The octets of the dump lines of one telegram: the hex pairs in the 52
+// columns after the 12-column label.
+std::vector<uint8_t> DumpedOctets(const std::vector<std::string>& lines) {
+  std::vector<uint8_t> out;
+  for (const std::string& l : lines) {
+    if (l.size() < 12 || l.compare(9, 3, ":  ") != 0 || l.find('-') > 9) continue;
+    const std::vector<uint8_t> o = test::ParseHex(l.substr(12, 52));
+    out.insert(out.end(), o.begin(), o.end());
+  }
+  return out;
+}
+
+class ShowCommand : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(RunCli(dir, {"simulate", "--out1", dir.file("a"), "--out2", dir.file("b"), "--apdus", "60", "--split",
+                           "30", "--faults", "all", "--fault-every", "8"})
+                  .exit,
+              0);
+    ASSERT_EQ(RunCli(dir, {"feed", log, dir.file("a"), dir.file("b")}).exit, 0);
+  }
+  ScratchDir dir;
+  const std::string log = dir.file("x.lg4");
+};
+
+TEST_F(ShowCommand, ByteSerShowsEveryTelegramWithItsOctets) {
+  const CliResult listing = RunCli(dir, {"records", log});
+  ASSERT_EQ(listing.exit, 0) << listing.err;
+  const std::vector<T_Telegramm> records = test::ParseRecordsListing(listing.out);
+  ASSERT_GT(records.size(), 100u);
+
+  const CliResult r = RunCli(dir, {"show", log, "--format", "byteser", "--time", "on", "--link", "on",
+                                   "--only104", "off", "--lang", "usa"});
+  ASSERT_EQ(r.exit, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  std::vector<std::vector<std::string>> telegrams;
+  for (const std::string& l : Lines(r.out)) {
+    if (IsHeader(l)) telegrams.emplace_back();
+    ASSERT_FALSE(telegrams.empty()) << "output starts with a header line: " << l;
+    telegrams.back().push_back(l);
+  }
+  ASSERT_EQ(telegrams.size(), records.size()) << "one header per stored telegram";
+  for (size_t i = 0; i < records.size(); ++i) {
+    const T_Telegramm& t = records[i];
+    const std::vector<std::string>& lines = telegrams[i];
+    std::string number = lines[0].substr(0, 12);
+    std::erase(number, ',');
+    EXPECT_EQ(std::stoi(number), t.nr) << lines[0];
+    int data = t.lg - t.idm;
+    if (t.stat == StatLineError && data > 0) --data;  // the line-error code is named, not dumped
+    const std::vector<uint8_t> want(t.b, t.b + data);
+    if (t.ta == TaEvent || t.stat == StatModemStatus) {
+      EXPECT_EQ(lines.size(), 1u) << lines[0];
+      continue;
+    }
+    EXPECT_EQ(test::HexText(DumpedOctets(lines)), test::HexText(want)) << "telegram " << t.nr << ": " << lines[0];
+  }
+}
+
+TEST_F(ShowCommand, EveryFormatPrintsTheLog) {
+  for (const char* format : {"logisch", "kompakt", "logneu", "byteser", "export"}) {
+    for (const char* options : {"on", "off"}) {
+      const CliResult r = RunCli(dir, {"show", log, "--format", format, "--time", options, "--link", options});
+      EXPECT_EQ(r.exit, 0) << format << " " << r.err;
+      EXPECT_EQ(r.err, "") << format;
+      EXPECT_GT(Lines(r.out).size(), 50u) << format;
+    }
+  }
+}
+
+TEST(ShowCommandFails, OnWhatIsNoLog) {
+  ScratchDir dir;
+  const std::string text = dir.write("notes.txt", "not a log\n");
+  const struct {
+    std::vector<std::string> args;
+    int exit;
+    std::string says;
+  } cases[] = {
+      {{"show", dir.file("missing.lg4")}, 1, dir.file("missing.lg4") + ": "},
+      {{"show", text}, 1, text + ": not a telegram log file"},
+      {{"show", dir.path()}, 1, dir.path()},
+      {{"show", text, "--format", "pretty"}, 2, "--format takes logisch, kompakt, logneu, byteser or export"},
+      {{"show", text, "--time", "yes"}, 2, "--time takes on or off"},
+      {{"show", text, "--elements", dir.file("none.txt")}, 1, dir.file("none.txt")},
+  };
+  for (const auto& c : cases) {
+    const CliResult r = RunCli(dir, c.args);
+    EXPECT_EQ(r.exit, c.exit) << c.args[1] << ": " << r.err;
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+  }
+}
+
+}  // namespace
+}  // namespace qlxs
