@@ -7,10 +7,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <filesystem>
-#include <new>
 #include <string>
 #include <unistd.h>
 
@@ -22,23 +20,8 @@
 #include "platform/clock.h"
 #include "platform/message_sink.h"
 #include "sim/line_simulator.h"
+#include "support/allocations.h"
 
-namespace {
-std::atomic<long> g_allocations{0};
-}  // namespace
-
-// Counting replacements of the global allocation functions. GCC takes the
-// free() in the replaced delete for a mismatch with new; here it is not one.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(size_t n) {
-  g_allocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(n ? n : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
-#pragma GCC diagnostic pop
 
 namespace qlxs {
 namespace {
@@ -82,7 +65,7 @@ void BM_CapturePath(benchmark::State& state) {
 
   long allocations = 0;
   for (auto _ : state) {
-    const long before = g_allocations.load(std::memory_order_relaxed);
+    const long before = bench::Allocations();
     size_t pos[2] = {};
     FeedTwoLines(m, [&](int line) {
       const size_t n = std::min(r.line[line].size() - pos[line], kReceiveBlockSize);
@@ -90,7 +73,7 @@ void BM_CapturePath(benchmark::State& state) {
       pos[line] += n;
       return block;
     });
-    allocations += g_allocations.load(std::memory_order_relaxed) - before;
+    allocations += bench::Allocations() - before;
   }
   LogClose(m);
   ::unlink(logName.c_str());
