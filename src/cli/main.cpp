@@ -7,6 +7,7 @@
 
 #include "cli/commands.h"
 #include "model/version.h"
+#include "platform/locale_formats.h"
 
 namespace qlxs::cli {
 
@@ -40,6 +41,8 @@ int main(int argc, char** argv) {
   // A log write beyond a file size limit must fail with EFBIG and be
   // reported, not kill the process and lose what is still in memory.
   std::signal(SIGXFSZ, SIG_IGN);
+  // Dates, times and grouped numbers in the user's formats.
+  qlxs::SetLocaleFormats(qlxs::LocaleFormatsFromEnvironment());
   if (argc < 2) {
     Usage(stderr);
     return kExitUsage;

@@ -8,6 +8,7 @@
 
 #include "model/helpers.h"
 #include "model/text_file.h"
+#include "platform/locale_formats.h"
 
 namespace qlxs {
 
@@ -92,7 +93,9 @@ char KindOf(char kind) {
   }
 }
 
-std::string DecimalPoint() {
+// The decimal point printf writes: that of the process locale, which a GUI
+// toolkit may have switched.
+std::string_view PrintfPoint() {
   const lconv* lc = std::localeconv();
   return lc && lc->decimal_point && lc->decimal_point[0] ? lc->decimal_point : ".";
 }
@@ -116,16 +119,18 @@ double AsReal(const FormatArg* a) {
   return 0;
 }
 
-// Puts thousands separators into the integer part of a number that printf
-// wrote in the current locale.
-std::string Grouped(const std::string& s) {
-  const size_t point = s.find(DecimalPoint());
+// Rewrites a number printf wrote in the separators in force: the decimal
+// separator for printf's point, and thousands separators in the integer
+// part when `grouped` is set.
+std::string Localised(const std::string& s, bool grouped) {
+  const size_t point = s.find(PrintfPoint());
   const std::string intPart = s.substr(0, point);
-  const std::string rest = point == std::string::npos ? "" : s.substr(point);
+  const std::string rest = point == std::string::npos ? "" : DecimalSeparator() + s.substr(point + PrintfPoint().size());
   const bool neg = !intPart.empty() && intPart[0] == '-';
   const std::string digits = neg ? intPart.substr(1) : intPart;
-  if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos) return s;
-  const std::string sep = ThousandsSeparator();
+  if (!grouped || digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos)
+    return intPart + rest;
+  const std::string& sep = ThousandsSeparator();
   std::string out = neg ? "-" : "";
   for (size_t i = 0; i < digits.size(); ++i) {
     if (i > 0 && (digits.size() - i) % 3 == 0) out += sep;
@@ -165,7 +170,7 @@ std::string FormatOne(const Specifier& s, const FormatArg* a) {
       const char conv = s.kind == 'n' || s.kind == 'm' ? 'f' : s.kind;
       const char pattern[] = {'%', '.', '*', conv, 0};
       std::snprintf(buf, sizeof buf, pattern, prec, v);
-      return s.kind == 'n' || s.kind == 'm' ? Grouped(buf) : std::string(buf);
+      return Localised(buf, s.kind == 'n' || s.kind == 'm');
     }
     case 's': {
       std::string text;

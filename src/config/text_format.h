@@ -11,7 +11,8 @@
 /// x (integer in upper-case hexadecimal), f (fixed), e (scientific),
 /// g (general), n and m (fixed with thousands separators; "%.0n" for counts),
 /// s (text; precision = maximum characters), p (treated as x). "%%" is a
-/// percent sign. Reals take the decimal separator of the locale. Widths count
+/// percent sign. Reals take the decimal separator in force
+/// (platform/locale_formats.h). Widths count
 /// characters; "-" aligns left.
 
 #include <cstdint>

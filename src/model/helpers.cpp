@@ -1,10 +1,7 @@
 #include "model/helpers.h"
 
-#include <clocale>
 #include <cmath>
 #include <cstdio>
-
-#include "model/date_time.h"
 
 namespace qlxs {
 
@@ -13,36 +10,6 @@ int BitCount16(uint16_t v) {
   return kNibbleBits[v & 15] + kNibbleBits[(v >> 4) & 15] + kNibbleBits[(v >> 8) & 15] +
          kNibbleBits[v >> 12];
 }
-
-std::string ThousandsSeparator() {
-  const lconv* lc = std::localeconv();
-  if (lc && lc->thousands_sep && lc->thousands_sep[0]) return lc->thousands_sep;
-  return ",";
-}
-
-namespace {
-
-std::string Grouped(bool negative, uint64_t magnitude, int width) {
-  std::string digits = std::to_string(magnitude);
-  const std::string sep = ThousandsSeparator();
-  std::string out;
-  const size_t n = digits.size();
-  for (size_t i = 0; i < n; ++i) {
-    if (i > 0 && (n - i) % 3 == 0) out += sep;
-    out += digits[i];
-  }
-  if (negative) out.insert(out.begin(), '-');
-  return PadLeft(out, width);
-}
-
-}  // namespace
-
-std::string FormatGrouped(int64_t v, int width) {
-  const uint64_t magnitude = v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
-  return Grouped(v < 0, magnitude, width);
-}
-
-std::string FormatGroupedU(uint32_t v, int width) { return Grouped(false, v, width); }
 
 std::string FormatWidth(int width, int64_t v) {
   char buf[64];
@@ -77,13 +44,6 @@ std::string PadLeft(std::string_view s, int width) {
 }
 
 std::string RepeatChar(char c, int count) { return count > 0 ? std::string(count, c) : std::string(); }
-
-std::string FormatTimeMs(double dt) {
-  const DateTimeParts p = DecodeDateTime(dt);
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%02d:%02d:%02d,%03d", p.hour, p.minute, p.second, p.millisecond);
-  return buf;
-}
 
 std::string_view CutUtf8(std::string_view s, size_t max) {
   if (s.size() <= max) return s;

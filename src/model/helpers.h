@@ -1,6 +1,7 @@
 #pragma once
 /// Small stateless helpers shared by every subsystem: bit operations and the
 /// number and text formatting used by the rendering and the status displays.
+/// Formats that follow the user's locale are in platform/locale_formats.h.
 
 #include <cstdint>
 #include <string>
@@ -19,14 +20,6 @@ constexpr uint32_t SwapBytes32(uint32_t v) {
 /// Number of set bits of a 16-bit value.
 int BitCount16(uint16_t v);
 
-/// The thousands separator of the current locale (LC_NUMERIC); "," when the
-/// locale defines none, so grouped numbers are always readable.
-std::string ThousandsSeparator();
-
-/// v with thousands separators, no decimals, right-aligned in `width` ("%*.0n").
-std::string FormatGrouped(int64_t v, int width);
-/// The same for an unsigned 32-bit value.
-std::string FormatGroupedU(uint32_t v, int width);
 /// Decimal, right-aligned in `width` ("%*d").
 std::string FormatWidth(int width, int64_t v);
 /// Decimal with at least `digits` digits, zero-padded ("%.*d").
@@ -39,10 +32,6 @@ std::string PadRight(std::string_view s, int width);
 std::string PadLeft(std::string_view s, int width);
 /// The character c, `count` times.
 std::string RepeatChar(char c, int count);
-
-/// The time of day of a date-time in the long time format, a comma and three
-/// digits of milliseconds ("hh:mm:ss,zzz").
-std::string FormatTimeMs(double dt);
 
 /// Cuts UTF-8 text to at most `max` bytes without splitting a character.
 std::string_view CutUtf8(std::string_view s, size_t max);

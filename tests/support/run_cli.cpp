@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -18,7 +19,19 @@ namespace qlxs::test {
 
 namespace {
 
-std::vector<std::string> Environment(const EnvOverrides& overrides) {
+// The child's environment: ours with `overrides`. Unless a test sets them,
+// the formats of dates and numbers are pinned to the C locale, so output
+// does not depend on the machine; the language of the messages (LC_ALL
+// moved to LC_MESSAGES) stays as it was.
+std::vector<std::string> Environment(EnvOverrides overrides) {
+  const auto pin = [&](const std::string& name, const std::string& value) { overrides.try_emplace(name, value); };
+  if (!overrides.count("LC_ALL")) {
+    const char* all = std::getenv("LC_ALL");
+    if (all && all[0]) pin("LC_MESSAGES", all);
+    pin("LC_ALL", "");
+  }
+  pin("LC_TIME", "C");
+  pin("LC_NUMERIC", "C");
   std::vector<std::string> env;
   for (char** e = environ; *e; ++e) {
     const std::string entry = *e;
