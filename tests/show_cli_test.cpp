@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "config/filter_file.h"
 #include "model/telegram.h"
 #include "support/files.h"
 #include "support/hex.h"
@@ -101,6 +102,38 @@ TEST_F(ShowCommand, EveryFormatPrintsTheLog) {
       EXPECT_GT(Lines(r.out).size(), 50u) << format;
     }
   }
+}
+
+TEST_F(ShowCommand, AFilterFileDecidesWhatIsShown) {
+  T_Filter faultyOnly{};
+  faultyOnly.tken = 3;
+  faultyOnly.ffehl = 1;  // faulty telegrams only
+  std::string why;
+  const std::string filter = dir.file("faulty.flt");
+  ASSERT_TRUE(WriteFilterFile(filter, faultyOnly, why)) << why;
+  const CliResult all = RunCli(dir, {"show", log, "--format", "byteser", "--time", "on", "--lang", "usa"});
+  const CliResult r =
+      RunCli(dir, {"show", log, "--format", "byteser", "--time", "on", "--lang", "usa", "--filter", filter});
+  ASSERT_EQ(r.exit, 0) << r.err;
+  int shown = 0;
+  for (const std::string& l : Lines(r.out)) {
+    if (!IsHeader(l)) continue;
+    ++shown;
+    EXPECT_EQ(l.find("  OK"), std::string::npos) << "only faulty telegrams: " << l;
+  }
+  int faulty = 0;
+  for (const T_Telegramm& t : test::ParseRecordsListing(RunCli(dir, {"records", log}).out))
+    faulty += IsFaultyStatus(t.stat) && t.ta != TaEvent;
+  EXPECT_GT(faulty, 0);
+  EXPECT_EQ(shown, faulty) << "every faulty telegram, and nothing else";
+  EXPECT_LT(r.out.size(), all.out.size() / 2);
+
+  const std::string damaged = dir.write("damaged.flt", std::string(349, '\0'));
+  const CliResult refused = RunCli(dir, {"show", log, "--filter", damaged});
+  EXPECT_EQ(refused.exit, 1);
+  EXPECT_NE(refused.err.find(damaged), std::string::npos) << refused.err;
+  EXPECT_NE(refused.err.find("349"), std::string::npos) << refused.err;
+  EXPECT_EQ(refused.out, "");
 }
 
 TEST(ShowCommandFails, OnWhatIsNoLog) {

@@ -11,6 +11,8 @@
 #include <cstdlib>
 
 #include "app/monitor.h"
+#include "config/filter_file.h"
+#include "filter/filter_match.h"
 #include "log/log_reader.h"
 #include "log/telegram_log.h"
 #include "config/language_texts.h"
@@ -50,6 +52,19 @@ bool ReportReadFailures(const Monitor& m, const std::string& path, const char* c
   std::fprintf(stderr, "qlxs-cli %s: %s: %d block(s) could not be read or were damaged\n", command, path.c_str(),
                m.log.readFailures);
   return false;
+}
+
+bool UseDisplayFilterFile(Monitor& m, const std::string& path, const char* command) {
+  T_Filter f{};
+  std::string why;
+  if (!ReadFilterFile(path, f, why)) {
+    std::fprintf(stderr, "qlxs-cli %s: %s\n", command, why.c_str());
+    return false;
+  }
+  FilterNormalise(f, m.AllgPar);
+  f.ein = f.def != 0;
+  m.AllgPar.afilt = f;
+  return true;
 }
 
 bool ParseNumber(const char* s, long lo, long hi, long& out) {

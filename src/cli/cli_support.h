@@ -31,6 +31,12 @@ void VisitStored(Monitor& m, const std::function<void(const T_Telegramm&)>& visi
 /// damaged while it was read; returns false then.
 bool ReportReadFailures(const Monitor& m, const std::string& path, const char* command);
 
+/// Makes the filter file `path` the display filter of `m`, under the address
+/// structures in force (call it after the log's general parameters were
+/// applied): normalised, and on when it restricts anything. On failure says
+/// on stderr why, naming the file, and returns false.
+bool UseDisplayFilterFile(Monitor& m, const std::string& path, const char* command);
+
 /// Parses a whole decimal number in [lo, hi]; false when `s` is anything else.
 bool ParseNumber(const char* s, long lo, long hi, long& out);
 

@@ -27,7 +27,7 @@ namespace {
 constexpr char kHelp[] =
     "Usage: qlxs-cli show LOG [--format logisch|kompakt|logneu|byteser|export]\n"
     "                         [--time on|off] [--link on|off] [--only104 on|off]\n"
-    "                         [--elements FILE] [--lang ger|usa]\n"
+    "                         [--elements FILE] [--lang ger|usa] [--filter FILE]\n"
     "\n"
     "Prints the telegrams of the telegram log LOG as text, oldest first, as the\n"
     "log view shows them: the lines of each telegram, one per output line. The\n"
@@ -45,13 +45,16 @@ constexpr char kHelp[] =
     "  --elements FILE  names of objects, stations and IP addresses (element text\n"
     "                   file)\n"
     "  --lang ger|usa   language of the texts\n"
+    "  --filter FILE    show only what the filter file (348 bytes, saved by the\n"
+    "                   filter dialog of the desktop monitor) admits\n"
     "\n"
     "Options left out come from the settings of the desktop monitor (its first\n"
     "instance), or their defaults.\n"
     "\n"
     "Exit status: 0 success; 1 LOG is missing, is not a telegram log or has\n"
     "blocks that cannot be read (what can be read is shown), an element text\n"
-    "file cannot be read, or the output cannot be written; 2 usage error;\n"
+    "file or filter file cannot be read, or the output cannot be written;\n"
+    "2 usage error;\n"
     "99 the language file cannot be loaded.\n";
 
 struct Options {
@@ -59,6 +62,7 @@ struct Options {
   int time = -1, link = -1, only104 = -1;  // -1: from the settings
   int lang = -1;
   std::string elements;
+  std::string filter;
 };
 
 // Reads "on" or "off" into `value`.
@@ -86,6 +90,7 @@ void DeclareOptions(ArgParser& args, Options& o) {
   args.Custom("--link", OnOff("--link", o.link));
   args.Custom("--only104", OnOff("--only104", o.only104));
   args.Text("--elements", o.elements);
+  args.Text("--filter", o.filter);
   args.Custom("--lang", [&o](const char* v) {
     if (std::strcmp(v, "ger") == 0 || std::strcmp(v, "usa") == 0) {
       o.lang = std::strcmp(v, "ger") == 0 ? LangGerman : LangEnglish;
@@ -137,6 +142,7 @@ int RunShow(int argc, char** argv) {
 
   if (!OpenLogToRead(*m, path, "show")) return kExitFailure;
   ApplyGeneralParameters(*m);
+  if (!o.filter.empty() && !UseDisplayFilterFile(*m, o.filter, "show")) return kExitFailure;
 
   T_TeleAusgabe view;
   std::string out;

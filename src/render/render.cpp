@@ -11,6 +11,8 @@
 #include "log/log_state.h"
 #include "model/helpers.h"
 #include "model/ppp.h"
+#include "model/text_file.h"
+#include "platform/locale_formats.h"
 #include "render/apdu_lines.h"
 
 namespace qlxs {
@@ -104,10 +106,13 @@ void AppendEventText(std::string& out, const LogState& m, const T_TeleAusgabe& c
 
 void AppendHeaderLine(std::string& out, const LogState& m, T_TeleAusgabe& c) {
   T_Telegramm& t = c.te;
-  out += PadRight(FormatGrouped(t.nr, 2), 12);
+  const size_t start = out.size();
+  AppendGrouped(out, t.nr, 2);
+  const size_t numberWidth = Utf8Length(std::string_view(out).substr(start));
+  if (numberWidth < 12) out.append(12 - numberWidth, ' ');
   out += PortName(m, t.ek);
   out += TextOf(m, kTextAfterPortName);
-  out += FormatTimeMs(t.dt);
+  AppendTimeMs(out, t.dt);
   out += "  ";
   T_TeleAusgabe& shared = Shared(c);
   const bool event = t.ta == TaEvent || t.stat == StatModemStatus;
@@ -192,9 +197,9 @@ void AppendLogNeuFrameLine(std::string& out, const LogState& m, const T_TeleAusg
   out += PortName(m, t.ek);
   if (m.PrgPar.mitzeit) {
     out += "  ";
-    out += FormatGrouped(t.nr, 5);
+    AppendGrouped(out, t.nr, 5);
     out += "  ";
-    out += FormatTimeMs(t.dt);
+    AppendTimeMs(out, t.dt);
   }
   out += "  ";
   if (t.ta == TaRaw104) {
