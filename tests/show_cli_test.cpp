@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "config/filter_file.h"
+#include "log/log_format.h"
 #include "model/telegram.h"
 #include "support/files.h"
 #include "support/hex.h"
@@ -134,6 +135,20 @@ TEST_F(ShowCommand, AFilterFileDecidesWhatIsShown) {
   EXPECT_NE(refused.err.find(damaged), std::string::npos) << refused.err;
   EXPECT_NE(refused.err.find("349"), std::string::npos) << refused.err;
   EXPECT_EQ(refused.out, "");
+}
+
+TEST_F(ShowCommand, ADamagedBlockShowsWhatCanBeRead) {
+  std::vector<uint8_t> bytes = test::ReadFileBytes(log);
+  // The length of the second record of the first block, made impossible.
+  const size_t first = kLogHeaderSize + kFirstRecord;
+  const size_t second = first + (bytes.at(first + 2) | bytes.at(first + 3) << 8);
+  ASSERT_GT(bytes.size(), second + 4);
+  bytes[second + 2] = bytes[second + 3] = 0xFF;
+  ASSERT_TRUE(test::WriteFileBytes(log, bytes));
+  const CliResult r = RunCli(dir, {"show", log, "--format", "byteser", "--time", "on"});
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_NE(r.err.find(log + ": 1 block(s) could not be read or were damaged"), std::string::npos) << r.err;
+  EXPECT_TRUE(IsHeader(Lines(r.out).at(0))) << "the telegrams before the damage are shown";
 }
 
 TEST(ShowCommandFails, OnWhatIsNoLog) {
