@@ -142,8 +142,8 @@ std::string Localised(const std::string& s, bool grouped) {
 std::string FormatOne(const Specifier& s, const FormatArg* a) {
   if (!a) return "";
   char buf[512];
-  if (a && std::holds_alternative<std::string>(a->value) && s.kind != 's')
-    return std::get<std::string>(a->value);  // a text stands for itself
+  if (a && std::holds_alternative<std::string_view>(a->value) && s.kind != 's')
+    return std::string(std::get<std::string_view>(a->value));  // a text stands for itself
   switch (s.kind) {
     case 'd': {
       const int64_t v = AsInt(a);
@@ -175,7 +175,7 @@ std::string FormatOne(const Specifier& s, const FormatArg* a) {
     case 's': {
       std::string text;
       if (a) {
-        if (const auto* t = std::get_if<std::string>(&a->value))
+        if (const auto* t = std::get_if<std::string_view>(&a->value))
           text = *t;
         else if (const auto* i = std::get_if<int64_t>(&a->value))
           text = std::to_string(*i);
@@ -193,17 +193,17 @@ std::string FormatOne(const Specifier& s, const FormatArg* a) {
 }  // namespace
 
 std::string FormatText(std::string_view fmt, std::initializer_list<FormatArg> args) {
-  const std::vector<const FormatArg*> list = [&] {
-    std::vector<const FormatArg*> l;
-    for (const FormatArg& a : args) l.push_back(&a);
-    return l;
-  }();
+  std::string out;
+  AppendFormatText(out, fmt, args);
+  return out;
+}
+
+void AppendFormatText(std::string& out, std::string_view fmt, std::initializer_list<FormatArg> args) {
   size_t next = 0;
   auto take = [&](int index) -> const FormatArg* {
     if (index >= 0) next = static_cast<size_t>(index);
-    return next < list.size() ? list[next++] : nullptr;
+    return next < args.size() ? args.begin() + next++ : nullptr;
   };
-  std::string out;
   size_t i = 0;
   while (i < fmt.size()) {
     const size_t pct = fmt.find('%', i);
@@ -235,15 +235,13 @@ std::string FormatText(std::string_view fmt, std::initializer_list<FormatArg> ar
     }
     if (s.precision == -2) s.precision = static_cast<int>(std::clamp<int64_t>(AsInt(take(-1)), -1, 1000));
     s.width = std::min(s.width, kMaxWidth);
-    std::string piece = FormatOne(s, take(s.index));
+    const std::string piece = FormatOne(s, take(s.index));
     const size_t len = Utf8Length(piece);
-    if (s.width > 0 && len < static_cast<size_t>(s.width)) {
-      const std::string pad(static_cast<size_t>(s.width) - len, ' ');
-      piece = s.left ? piece + pad : pad + piece;
-    }
+    const size_t pad = s.width > 0 && len < static_cast<size_t>(s.width) ? static_cast<size_t>(s.width) - len : 0;
+    if (!s.left) out.append(pad, ' ');
     out += piece;
+    if (s.left) out.append(pad, ' ');
   }
-  return out;
 }
 
 std::string FormatArgumentKinds(std::string_view fmt) {

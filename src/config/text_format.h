@@ -23,7 +23,9 @@
 
 namespace qlxs {
 
-/// One argument: an integer, a real number or a text.
+/// One argument: an integer, a real number or a text. A text argument refers
+/// to its characters without copying them: arguments live only for the call
+/// they are written in, as the formatters take them.
 struct FormatArg {
   FormatArg(int v) : value(static_cast<int64_t>(v)) {}
   FormatArg(unsigned v) : value(static_cast<int64_t>(v)) {}
@@ -31,16 +33,18 @@ struct FormatArg {
   FormatArg(long long v) : value(static_cast<int64_t>(v)) {}
   FormatArg(unsigned long v) : value(static_cast<int64_t>(v)) {}
   FormatArg(double v) : value(v) {}
-  FormatArg(const char* v) : value(std::string(v)) {}
-  FormatArg(std::string v) : value(std::move(v)) {}
-  FormatArg(std::string_view v) : value(std::string(v)) {}
-  std::variant<int64_t, double, std::string> value;
+  FormatArg(const char* v) : value(std::string_view(v)) {}
+  FormatArg(const std::string& v) : value(std::string_view(v)) {}
+  FormatArg(std::string_view v) : value(v) {}
+  std::variant<int64_t, double, std::string_view> value;
 };
 
 /// Formats `fmt` with `args`. An argument of another kind than its
 /// specifier asks for is converted (numbers to text, integers to reals and
 /// back, a text stands for itself); a missing argument gives nothing.
 std::string FormatText(std::string_view fmt, std::initializer_list<FormatArg> args);
+/// `FormatText` appended to `out`.
+void AppendFormatText(std::string& out, std::string_view fmt, std::initializer_list<FormatArg> args);
 
 /// The kinds of arguments `fmt` takes, in order: 'i' integer (also for each
 /// "*"), 'r' real, 's' text, 'p' pointer, '?' followed by the letter of an

@@ -95,8 +95,8 @@ void AppendEventText(std::string& out, const LogState& m, const T_TeleAusgabe& c
     }
     case StatPortOpened:
     case StatPortClosed:
-      out += FormatText(StatusText(m, t.stat), {t.LongAt(4), t.LongAt(5)});
-      out += FormatText(TextOf(m, kTextPortEvent), {PortName(m, t.ek), static_cast<double>(t.LongAt(0)),
+      AppendFormatText(out, StatusText(m, t.stat), {t.LongAt(4), t.LongAt(5)});
+      AppendFormatText(out, TextOf(m, kTextPortEvent), {PortName(m, t.ek), static_cast<double>(t.LongAt(0)),
                                                     static_cast<double>(t.LongAt(1))});
       break;
     default:
@@ -120,7 +120,7 @@ void AppendHeaderLine(std::string& out, const LogState& m, T_TeleAusgabe& c) {
     AppendEventText(out, m, c);
   } else {
     if (shared.dtalt != 0)
-      out += FormatText("d=%1.3fs  ", {(t.dt - shared.dtalt) * 86400.0});
+      AppendFormatText(out, "d=%1.3fs  ", {(t.dt - shared.dtalt) * 86400.0});
     else
       out.append(10, ' ');
     out += StatusText(m, t.stat);
@@ -177,16 +177,17 @@ void AppendIpv4Line(std::string& out, const LogState& m, const T_TeleAusgabe& c)
   const int flags = Be16At(c, ip + 6);
   const int payload = total - 4 * (OctetAt(c, ip) & 0x0F) - 4 * (OctetAt(c, c.ptcp + 12) >> 4);
   AppendLabelColumn(out, "");
-  out += FormatText(TextOf(m, kTextIpv4Line),
+  AppendFormatText(out, TextOf(m, kTextIpv4Line),
                     {FormatGrouped(Be16At(c, ip + 4), 1), total, payload, OctetAt(c, ip + 9), OctetAt(c, ip + 1),
                      OctetAt(c, ip + 8), (flags >> 14) & 1, (flags >> 13) & 1, flags & 0x1FFF});
 }
 
 void AppendTcpLine(std::string& out, const LogState& m, const T_TeleAusgabe& c) {
-  std::string flags;
+  thread_local std::string flags;
+  flags.clear();
   AppendTcpFlags(flags, m, c, kTextTcpFlags);
   AppendLabelColumn(out, "");
-  out += FormatText(TextOf(m, kTextTcpLine),
+  AppendFormatText(out, TextOf(m, kTextTcpLine),
                     {flags, FormatGroupedU(Be32At(c, c.ptcp + 8), 1), FormatGroupedU(Be32At(c, c.ptcp + 4), 1),
                      FormatGroupedU(Be16At(c, c.ptcp + 14), 1)});
 }
@@ -371,10 +372,13 @@ void AppendEndpointText(std::string& out, const LogState& m, const uint8_t addre
 
 void AppendEndpointPair(std::string& out, const LogState& m, const uint8_t sip[4], const uint8_t dip[4],
                         const uint8_t sprt[2], const uint8_t dprt[2]) {
-  std::string source, destination;
+  // Reused, so that the endpoints of every connection line need no allocation.
+  thread_local std::string source, destination;
+  source.clear();
+  destination.clear();
   AppendEndpointText(source, m, sip, sprt);
   AppendEndpointText(destination, m, dip, dprt);
-  out += FormatText(TextOf(m, kTextEndpointPair), {source, destination});
+  AppendFormatText(out, TextOf(m, kTextEndpointPair), {source, destination});
 }
 
 void AppendTcpFlags(std::string& out, const LogState& m, const T_TeleAusgabe& c, int base) {
