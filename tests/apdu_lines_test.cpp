@@ -16,6 +16,7 @@
 #include "filter/filter_match.h"
 #include "model/date_time.h"
 #include "render/render.h"
+#include "sim/apdu_builder.h"
 #include "support/files.h"
 #include "support/monitor_fixture.h"
 #include "support/scratch_dir.h"
@@ -78,7 +79,7 @@ class ApduLinesTest : public ::testing::Test {
     view.dtalt = 0;
     BeginTelegram(m, view, t);
     Lines pieces;
-    for (int i = 0; i < 100; ++i) {
+    for (int i = 0; i < 300; ++i) {
       const std::string& piece = NextLines(m, view);
       if (piece.empty()) break;
       pieces.push_back(piece);
@@ -294,6 +295,36 @@ TEST_F(ApduLinesTest, SegmentDumpsItsOctetsFromLineSeven) {
   const std::string indent(lines[0].find("7000") - 4 - 12, ' ');
   EXPECT_EQ(lines[1].substr(0, indent.size() + 15), indent + "     1-16:  00 ");
   EXPECT_EQ(lines[2].substr(0, indent.size() + 15), indent + "    17-20:  10 ");
+}
+
+
+TEST_F(ApduLinesTest, DamagedApdusEndTheirLines) {
+  // Random ASDUs of every length behind a valid I-format APCI, in every
+  // view format, with the object filter on and off and any first object:
+  // each telegram ends, after at most one line per object.
+  sim::Rng rng(7);
+  T_Filter& f = m.AllgPar.afilt;
+  f.krit[6].akt = 1;
+  f.krit[6].mod = 2;
+  f.krit[6].w1 = 0;
+  f.krit[6].w2 = 0x7FFFFF;
+  FilterNormalise(f, m.AllgPar);
+  for (int round = 0; round < 2000; ++round) {
+    const int n = 6 + static_cast<int>(rng.Below(60));
+    std::vector<uint8_t> apdu(static_cast<size_t>(n));
+    for (uint8_t& o : apdu) o = rng.Octet();
+    apdu[0] = 0x68;
+    apdu[2] &= 0xFE;
+    if (rng.Percent(50)) apdu[6] = static_cast<uint8_t>(rng.Below(140));
+    const uint8_t stat = rng.Percent(50) ? StatOk : StatAsduLengthError;
+    View(FmtLogisch + static_cast<int>(rng.Below(3)), rng.Percent(50), rng.Percent(50));
+    f.ein = rng.Percent(30);
+    view.obja = rng.Percent(10) ? static_cast<int>(rng.Below(5)) : 0;
+    const T_Telegramm t = Telegram(apdu, stat, rng.Percent(50));
+    const Lines lines = Pieces(t);
+    // At most 127 objects and the lines before them.
+    EXPECT_LE(lines.size(), 135u) << "round " << round;
+  }
 }
 
 }  // namespace

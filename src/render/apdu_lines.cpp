@@ -120,6 +120,15 @@ void AppendItemLabel(std::string& out, const ConfigState& cs, const T_TeleAusgab
   out += ":  ";
 }
 
+// Octets from one information object to the next: the element, and with
+// SQ = 0 the address; a type without a definition counts one octet.
+int ObjectStride(const T_TeleAusgabe& c) {
+  const int typ = Typ(c);
+  int s = IsDefinedType(typ) ? ElementSize(typ) : 1;
+  if (!(Struk(c) & kStructureSq)) s += kIoaSize;
+  return s;
+}
+
 // The element text of the object at `c.pb`, or the octets of it that the
 // data holds. False when nothing of the object is there.
 bool AppendObjectRest(std::string& out, ConfigState& cs, T_TeleAusgabe& c) {
@@ -407,13 +416,10 @@ bool NextObject(const ConfigState& cs, T_TeleAusgabe& c) {
 }
 
 void AppendObjectColumn(std::string& out, ConfigState& cs, T_TeleAusgabe& c) {
-  const int typ = Typ(c);
   c.oa = static_cast<int32_t>(ObjectAddress(c, c.objnr));
   ++c.objzl;
-  int64_t s = IsDefinedType(typ) ? ElementSize(typ) : 1;
-  if (!(Struk(c) & kStructureSq)) s += kIoaSize;
   // An object beyond the data area is as good as one just past the data.
-  const int64_t pb = kFirstElementOffset + int64_t{c.objnr - 1} * s;
+  const int64_t pb = kFirstElementOffset + int64_t{c.objnr - 1} * ObjectStride(c);
   c.pb = static_cast<int32_t>(std::clamp<int64_t>(pb, 0, kTelegramDataSize + kIoaSize));
   const int lgoastr = cs.AllgVar.lgoastr;
   if (c.objzl == 1) c.oalg = lgoastr + 1;
@@ -429,6 +435,10 @@ void AppendObjectColumn(std::string& out, ConfigState& cs, T_TeleAusgabe& c) {
 
 void AppendObjectLine(std::string& out, ConfigState& cs, T_TeleAusgabe& c) {
   if (!NextObject(cs, c)) return;
+  // Objects beyond the count of the structure qualifier are shown while the
+  // data holds them; a sequence of empty elements (a read command with SQ
+  // set) would hold them without end.
+  if (ObjectStride(c) == 0 && c.objnr > std::max(1, c.objanz)) return;
   const size_t start = out.size();
   AppendItemLabel(out, cs, c, kTextObjectLabel);
   AppendObjectColumn(out, cs, c);
