@@ -15,6 +15,7 @@
 #include "config/element_texts.h"
 #include "config/language_texts.h"
 #include "config/settings.h"
+#include "config/type_name_file.h"
 #include "filter/filter_match.h"
 #include "platform/clock.h"
 #include "platform/message_sink.h"
@@ -130,6 +131,9 @@ int RunShow(int argc, char** argv) {
   LoadSettingsToRead(*m);
   const int lang = o.lang >= 0 ? o.lang : m->PrgPar.spr;
   if (lang != LangGerman && !LoadTexts(*m, lang)) return kExitNoLanguage;
+  // The type names of the compact and one-line formats; without the file
+  // they show "type" and the number.
+  LoadTypeNames(m->AllgVar);
   ApplyViewOptions(*m, o);
   if (!o.elements.empty()) {
     const ElementLoadResult loaded = LoadElementTexts(*m, o.elements);

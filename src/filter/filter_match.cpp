@@ -216,7 +216,11 @@ uint32_t IoaOfObject(int n, const T_Telegramm& t) {
 
 bool IoaMatch(const T_Filter& f, const T_AllgPar& ap, const T_Telegramm& t, int n) {
   if (f.ioa1 == 0) return true;
-  const uint32_t a = IoaOfObject(n, t);
+  return IoaAddressMatch(f, ap, IoaOfObject(n, t));
+}
+
+bool IoaAddressMatch(const T_Filter& f, const T_AllgPar& ap, uint32_t a) {
+  if (f.ioa1 == 0) return true;
   const int rows = RowsInUse(f);
   for (int i = f.ioa1; i <= rows; ++i) {
     const T_FltKrit& r = Row(f, i);

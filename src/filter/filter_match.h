@@ -73,6 +73,8 @@ uint32_t IoaOfObject(int n, const T_Telegramm& t);
 /// (rows `ioa1` .. `anz`), each against its field of the address under
 /// `ap.oabrt`.
 bool IoaMatch(const T_Filter& f, const T_AllgPar& ap, const T_Telegramm& t, int n);
+/// The same for an object whose address `a` the caller has read.
+bool IoaAddressMatch(const T_Filter& f, const T_AllgPar& ap, uint32_t a);
 
 /// True when telegram t matches filter f. The store applies it to the log
 /// filter when that is on; `ViewAdmits` applies it to the display filter.

@@ -75,35 +75,6 @@ uint32_t Be32At(const T_TeleAusgabe& c, int offset) {
 // The context whose previous-telegram time every header line uses.
 T_TeleAusgabe& Shared(T_TeleAusgabe& c) { return c.shared ? *c.shared : c; }
 
-void AppendEventText(std::string& out, const LogState& m, const T_TeleAusgabe& c) {
-  const T_Telegramm& t = c.te;
-  switch (t.stat) {
-    case StatMessage: {
-      const int n = std::min<int>(OctetAt(c, 0), std::max(0, t.lg - 1));
-      out.append(reinterpret_cast<const char*>(t.b + 1), static_cast<size_t>(n));
-      break;
-    }
-    case StatModemStatus: {
-      out += TextOf(m, kTextModemEvent);
-      const uint32_t fnr = t.event().fnr;
-      for (int n = 3; n >= 0; --n) {
-        if (!(fnr & (1u << n))) continue;
-        out += TextOf(m, kTextModemLines + n);
-        out += (fnr & (1u << (n + 4))) ? '1' : '0';
-      }
-      break;
-    }
-    case StatPortOpened:
-    case StatPortClosed:
-      AppendFormatText(out, StatusText(m, t.stat), {t.LongAt(4), t.LongAt(5)});
-      AppendFormatText(out, TextOf(m, kTextPortEvent), {PortName(m, t.ek), static_cast<double>(t.LongAt(0)),
-                                                    static_cast<double>(t.LongAt(1))});
-      break;
-    default:
-      out += StatusText(m, t.stat);
-  }
-}
-
 void AppendHeaderLine(std::string& out, const LogState& m, T_TeleAusgabe& c) {
   T_Telegramm& t = c.te;
   const size_t start = out.size();
@@ -282,6 +253,35 @@ void AppendPieceLines(std::string& out, std::string_view piece, std::string_view
   }
 }
 
+void AppendEventText(std::string& out, const LogState& m, const T_TeleAusgabe& c) {
+  const T_Telegramm& t = c.te;
+  switch (t.stat) {
+    case StatMessage: {
+      const int n = std::min<int>(OctetAt(c, 0), std::max(0, t.lg - 1));
+      out.append(reinterpret_cast<const char*>(t.b + 1), static_cast<size_t>(n));
+      break;
+    }
+    case StatModemStatus: {
+      out += TextOf(m, kTextModemEvent);
+      const uint32_t fnr = t.event().fnr;
+      for (int n = 3; n >= 0; --n) {
+        if (!(fnr & (1u << n))) continue;
+        out += TextOf(m, kTextModemLines + n);
+        out += (fnr & (1u << (n + 4))) ? '1' : '0';
+      }
+      break;
+    }
+    case StatPortOpened:
+    case StatPortClosed:
+      AppendFormatText(out, StatusText(m, t.stat), {t.LongAt(4), t.LongAt(5)});
+      AppendFormatText(out, TextOf(m, kTextPortEvent),
+                       {PortName(m, t.ek), static_cast<double>(t.LongAt(0)), static_cast<double>(t.LongAt(1))});
+      break;
+    default:
+      out += StatusText(m, t.stat);
+  }
+}
+
 const std::string& StatusText(const LogState& m, int stat) { return TextOf(m, kTextStatus + stat); }
 
 const std::string& PortName(const LogState& m, int ek) { return TextOf(m, kTextPortNames + ek); }
@@ -420,7 +420,7 @@ const std::string& NextLines(LogState& m, T_TeleAusgabe& c) {
     RawFrameLines(out, m, c);
   else if (Format(m) == FmtExport)
     AppendExportLines(out, m, c);
-  else if (Format(m) == FmtLogNeu && c.te.stat > kStatLastDumped)
+  else if (Format(m) == FmtLogNeu && c.te.stat > kStatLastDumped && c.te.stat != StatFragment)
     AppendLogNeuLines(out, m, c);
   else
     TelegramLines(out, m, c);

@@ -77,6 +77,9 @@ const std::string& NextLines(LogState& m, T_TeleAusgabe& c);
 /// ends a line, and text after the last one is a line of its own.
 void AppendPieceLines(std::string& out, std::string_view piece, std::string_view eol);
 
+/// The text of an event telegram (port opened or closed, message, modem
+/// status, and any other status by its status text).
+void AppendEventText(std::string& out, const LogState& m, const T_TeleAusgabe& c);
 /// Text 432 + `stat`.
 const std::string& StatusText(const LogState& m, int stat);
 /// Text 1175 + `ek`.
