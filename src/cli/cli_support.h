@@ -40,6 +40,9 @@ bool UseDisplayFilterFile(Monitor& m, const std::string& path, const char* comma
 /// Parses a whole decimal number in [lo, hi]; false when `s` is anything else.
 bool ParseNumber(const char* s, long lo, long hi, long& out);
 
+/// True when the two names lead to the same file (or are equal).
+bool SameFile(const std::string& a, const std::string& b);
+
 /// True when `path` names an existing file that is not empty.
 bool FileHasContent(const std::string& path);
 

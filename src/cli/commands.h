@@ -25,6 +25,10 @@ int RunFeed(int argc, char** argv);
 
 /// `records LOG`: one tab-separated line per stored record, oldest first.
 int RunRecords(int argc, char** argv);
+/// `export LOG OUT [options]`: a log into a text file, as printing does.
+int RunExport(int argc, char** argv);
+/// `extract LOG OUT.lg4 [--filter FILE] [--size MB]`: the admitted telegrams into a new log.
+int RunExtract(int argc, char** argv);
 /// `show LOG [options]`: the telegrams of a log as text.
 int RunShow(int argc, char** argv);
 /// `replay IN LOG`: the raw frames of a telegram log through the receivers into a new log.

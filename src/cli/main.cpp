@@ -15,6 +15,8 @@ namespace {
 
 const Command kCommands[] = {
     {"capture", "capture live from serial ports into a telegram log", RunCapture},
+    {"export", "write a telegram log into a text file, as printing does", RunExport},
+    {"extract", "copy the admitted telegrams of a telegram log into a new log", RunExtract},
     {"feed", "feed raw line octets from files through the receivers into a new log", RunFeed},
     {"records", "list the records of a telegram log file", RunRecords},
     {"replay", "re-analyse the raw frames of a telegram log into a new log", RunReplay},

@@ -55,13 +55,6 @@ constexpr char kHelp[] =
     "130, 143 or 129 stopped by SIGINT, SIGTERM or SIGHUP: what was re-analysed\n"
     "until then is stored in LOG, which is written back and complete.\n";
 
-bool SameFile(const std::string& a, const std::string& b) {
-  if (a == b) return true;
-  struct stat sa, sb;
-  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-         sa.st_ino == sb.st_ino;
-}
-
 bool NotALog(LogCheck c) {
   return c == LogCheck::WrongMagic || c == LogCheck::WrongLength || c == LogCheck::TooShort ||
          c == LogCheck::BadRingState || c == LogCheck::NotRegular;

@@ -1,0 +1,148 @@
+#include "print/print_log.h"
+
+#include <cmath>
+#include <string>
+
+#include "log/log_reader.h"
+#include "log/log_state.h"
+#include "log/store.h"
+#include "log/telegram_log.h"
+#include "model/helpers.h"
+#include "platform/locale_formats.h"
+#include "render/render.h"
+#include "view/shown.h"
+
+namespace qlxs {
+
+namespace {
+
+constexpr int kTextPageDate = 428;
+constexpr int kTextPage = 429;
+constexpr int kTextEnd = 1170;
+constexpr int kTextCancelled = 1171;
+constexpr int kTextExportHeadings = 1173;
+constexpr int kProgressEvery = 100;
+
+// One run of the output: the target, the page count and the day of the
+// last date line.
+class Printer {
+ public:
+  Printer(LogState& m, PrintOutput& out, bool toLog) : m_(m), out_(out), toLog_(toLog) {}
+
+  // Writes a line, starting a new page with its header first when the page is full.
+  int Line(std::string_view text) {
+    if (toLog_) return 0;
+    if (out_.PageFull()) {
+      if (const int io = PageHeader(); io != 0) return io;
+    }
+    return out_.Line(text);
+  }
+
+  int PageHeader() {
+    if (toLog_) return 0;
+    if (++pages_ > 1) out_.NewPage();
+    if (m_.PrgPar.afmt == FmtExport) {
+      if (const int io = out_.Line(Text(m_.AllgVar, kTextExportHeadings)); io != 0) return io;
+      return out_.Line("");
+    }
+    line_.clear();
+    line_ += PadRight(m_.AllgVar.dtlog, 32);
+    line_ += Text(m_.AllgVar, kTextPageDate);
+    AppendShortDate(line_, lastDate);
+    line_ += ' ';
+    line_ += Text(m_.AllgVar, kTextPage);
+    line_ += FormatWidth(3, pages_);
+    line_ += PadLeft(TitleText(m_), 60);
+    if (const int io = out_.Line(line_); io != 0) return io;
+    return out_.Line("");
+  }
+
+  // The lines of a piece, split at its CR LF line ends.
+  int Piece(std::string_view piece) {
+    size_t start = 0;
+    for (size_t end; (end = piece.find("\r\n", start)) != std::string_view::npos; start = end + 2)
+      if (const int io = Line(piece.substr(start, end - start)); io != 0) return io;
+    return start < piece.size() ? Line(piece.substr(start)) : 0;
+  }
+
+  int DateLine(double dt) {
+    line_.clear();
+    AppendShortDate(line_, dt);
+    return Line(line_);
+  }
+
+  int pages() const { return pages_; }
+  double lastDate = 0;
+
+ private:
+  LogState& m_;
+  PrintOutput& out_;
+  const bool toLog_;
+  int pages_ = 0;
+  std::string line_;
+};
+
+}  // namespace
+
+PrintResult PrintLog(LogState& m, PrintOutput& out, LogFile* extract, const PrintProgress& progress) {
+  PrintResult r;
+  T_TeleAusgabe c;
+  Printer p(m, out, extract != nullptr);
+  LogReader& reader = m.log.reader;
+  reader.newest = m.log.stand.aktbl;
+  r.io = out.Begin();
+  if (r.io == 0) {
+    if (!reader.open) ReaderOpen(m);
+    ReaderSeek(m, m.log.stand.erstbl, false);
+    int32_t total = m.log.stand.letztnr - m.log.stand.erstnr + 1;
+    int32_t lastProgress = -kProgressEvery;
+    T_Telegramm t;
+    // Nothing is output when no telegram is admitted: the reader then stands
+    // on a telegram the filter rejects.
+    if (!IsShown(m) && !NextShown(m)) total = -1;
+    ReaderRecord(m, t);
+    if (t.lga == 0) total = -1;
+    BeginTelegram(m, c, t);
+    p.lastDate = c.te.dt;
+    r.io = p.PageHeader();
+    bool done = r.io != 0;
+    while (!done && c.te.nr <= total) {
+      if (std::floor(p.lastDate) != std::floor(c.te.dt)) {
+        p.lastDate = c.te.dt;
+        if ((r.io = p.DateLine(c.te.dt)) != 0) break;
+      }
+      int pieces = 0;
+      if (extract) {
+        StoreInto(m, *extract, t);
+      } else {
+        for (const std::string* piece = &NextLines(m, c); !piece->empty(); piece = &NextLines(m, c), ++pieces)
+          if ((r.io = p.Piece(*piece)) != 0) break;
+        if (r.io != 0) break;
+      }
+      ++r.telegrams;
+      if (pieces > 0 && m.PrgPar.afmt != FmtExport && (r.io = p.Line("")) != 0) break;
+      if (c.te.nr > lastProgress + kProgressEvery) {
+        lastProgress = c.te.nr;
+        if (progress && progress(total > 0 ? static_cast<int>(int64_t{lastProgress} * 100 / total) : 100)) {
+          r.cancelled = true;
+          p.Line(Text(m.AllgVar, kTextCancelled));
+          out.Abort();
+          done = true;
+          break;
+        }
+      }
+      if (!NextShown(m)) break;
+      ReaderRecord(m, t);
+      BeginTelegram(m, c, t);
+    }
+    if (r.io == 0 && !r.cancelled) r.io = p.Line(Text(m.AllgVar, kTextEnd));
+  }
+  if (extract) LogWriteBack(m, *extract);
+  const int end = out.End();
+  if (r.io == 0) r.io = end;
+  if (m.PrgPar.ausgonl == 1) ReaderClose(m);
+  r.pages = p.pages();
+  return r;
+}
+
+}  // namespace qlxs
