@@ -310,7 +310,7 @@ TEST_F(ApduLinesTest, DamagedApdusEndTheirLines) {
   f.krit[6].w2 = 0x7FFFFF;
   FilterNormalise(f, m.AllgPar);
   for (int round = 0; round < 2000; ++round) {
-    const int n = 6 + static_cast<int>(rng.Below(60));
+    const int n = 7 + static_cast<int>(rng.Below(60));  // the type octet at 6 is always there
     std::vector<uint8_t> apdu(static_cast<size_t>(n));
     for (uint8_t& o : apdu) o = rng.Octet();
     apdu[0] = 0x68;
