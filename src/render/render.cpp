@@ -14,6 +14,7 @@
 #include "model/text_file.h"
 #include "platform/locale_formats.h"
 #include "render/apdu_lines.h"
+#include "render/export_lines.h"
 
 namespace qlxs {
 
