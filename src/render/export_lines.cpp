@@ -230,7 +230,11 @@ void AppendExportDumpLine(std::string& out, const LogState& m, T_TeleAusgabe& c,
   const char tz = m.AllgVar.tz;
   AppendJoinFields(out, tz, {c.te.nr, c.znr - kFirstLine});
   out.append(IsDefinedType(typ) ? kDumpGapDefined : kDumpGapUndefined, tz);
+  const size_t dump = out.size();
   AppendHexDump(out, c, n);
+  // An octet that reads as the separator would add a column: it shows as a
+  // full stop, like an octet without a character.
+  std::replace(out.begin() + static_cast<std::ptrdiff_t>(dump + kHexDumpCharColumn), out.end(), tz, '.');
 }
 
 }  // namespace
