@@ -190,7 +190,6 @@ bool IsEvent(const T_Telegramm& t) { return t.ta == TaEvent || t.stat == StatMod
 void AppendFirstLine(std::string& out, LogState& m, T_TeleAusgabe& c) {
   const T_Telegramm& t = c.te;
   const char tz = m.AllgVar.tz;
-  c.ExpStr.clear();
   AppendJoinFields(out, tz, {t.nr, 0});
   const size_t shared = out.size();
   out += PortName(m, t.ek);
