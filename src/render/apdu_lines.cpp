@@ -121,15 +121,6 @@ void AppendItemLabel(std::string& out, const ConfigState& cs, const T_TeleAusgab
   out += ":  ";
 }
 
-// Octets from one information object to the next: the element, and with
-// SQ = 0 the address; a type without a definition counts one octet.
-int ObjectStride(const T_TeleAusgabe& c) {
-  const int typ = Typ(c);
-  int s = IsDefinedType(typ) ? ElementSize(typ) : 1;
-  if (!(Struk(c) & kStructureSq)) s += kIoaSize;
-  return s;
-}
-
 // The element text of the object at `c.pb`, or the octets of it that the
 // data holds. False when nothing of the object is there.
 bool AppendObjectRest(std::string& out, ConfigState& cs, T_TeleAusgabe& c) {
@@ -367,6 +358,13 @@ void AppendCaText(std::string& out, ConfigState& cs, const T_TeleAusgabe& c) {
   out += CaName(cs.AllgVar, ca);
 }
 
+int ObjectStride(const T_TeleAusgabe& c) {
+  const int typ = Typ(c);
+  int s = IsDefinedType(typ) ? ElementSize(typ) : 1;
+  if (!(Struk(c) & kStructureSq)) s += kIoaSize;
+  return s;
+}
+
 uint32_t ObjectAddress(const T_TeleAusgabe& c, int n) {
   const int typ = Typ(c);
   const uint8_t struk = Struk(c);
@@ -416,15 +414,26 @@ bool NextObject(const ConfigState& cs, T_TeleAusgabe& c) {
   }
 }
 
-void AppendObjectColumn(std::string& out, ConfigState& cs, T_TeleAusgabe& c) {
+void PositionObject(ConfigState& cs, T_TeleAusgabe& c) {
   c.oa = static_cast<int32_t>(ObjectAddress(c, c.objnr));
   ++c.objzl;
   // An object beyond the data area is as good as one just past the data.
   const int64_t pb = kFirstElementOffset + int64_t{c.objnr - 1} * ObjectStride(c);
   c.pb = static_cast<int32_t>(std::clamp<int64_t>(pb, 0, kTelegramDataSize + kIoaSize));
-  const int lgoastr = cs.AllgVar.lgoastr;
-  if (c.objzl == 1) c.oalg = lgoastr + 1;
+  if (c.objzl == 1) c.oalg = cs.AllgVar.lgoastr + 1;
   if (static_cast<uint32_t>(c.oa) != c.oatxt) SelectObjectColours(cs, c);
+}
+
+bool ObjectAddressHeld(const T_TeleAusgabe& c) {
+  // A sequence and a private type carry one address, in front of the first
+  // element; otherwise each object's address stands right before its element.
+  const bool single = (Struk(c) & kStructureSq) || Typ(c) >= kFirstPrivateType;
+  return (single ? kFirstElementOffset : c.pb) <= c.te.lg;
+}
+
+void AppendObjectColumn(std::string& out, ConfigState& cs, T_TeleAusgabe& c) {
+  PositionObject(cs, c);
+  const int lgoastr = cs.AllgVar.lgoastr;
   const std::string& name = ElementName(cs.AllgVar.elements, c.obji);
   const size_t start = out.size();
   AppendIoa(out, static_cast<uint32_t>(c.oa), cs.AllgPar, cs.AllgVar);
@@ -469,18 +478,6 @@ void AppendCauseColumn(std::string& out, const ConfigState& cs, const T_TeleAusg
 void PadTo(std::string& out, size_t start, int width) {
   const int n = CharCount(out, start);
   out.append(static_cast<size_t>(std::max(width - n, 1)), ' ');
-}
-
-void AppendExportLines(std::string& out, LogState& m, T_TeleAusgabe& c) {
-  // An APDU as its connection line and byte dump: line 2 the connection,
-  // then the dump lines.
-  if (c.znr == 1) c.znr = 2;
-  if (c.znr == 2) {
-    AppendConnectionLine(out, m, c);
-    if (!out.empty()) return;
-    c.znr = 3;
-  }
-  AppendDumpLine(out, c, c.znr - 3);
 }
 
 }  // namespace qlxs

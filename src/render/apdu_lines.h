@@ -1,8 +1,8 @@
 #pragma once
 /// The lines that describe an APDU: the link line with the APCI, the type,
 /// cause and common address lines, one line per information object, the
-/// one-line LogNeu form, and the export lines. The rendering driver calls
-/// them from its line plans.
+/// one-line LogNeu form, and the walk over the information objects that the
+/// export lines share. The rendering driver calls them from its line plans.
 ///
 /// Every ASDU field is read inside the telegram's data (`te.lg`): a field
 /// that a short or damaged APDU does not hold reads as 0, and an object cut
@@ -35,9 +35,6 @@ void AppendApduLine(std::string& out, LogState& m, T_TeleAusgabe& c);
 /// address, type, cause, originator, the first object and the status);
 /// then, indented under the first object, one line per further object.
 void AppendLogNeuLines(std::string& out, LogState& m, T_TeleAusgabe& c);
-
-/// Piece `c.znr` of an APDU telegram or event in the Export format.
-void AppendExportLines(std::string& out, LogState& m, T_TeleAusgabe& c);
 
 /// The connection line, and with the link layer shown the label of text 406
 /// and the APCI.
@@ -83,8 +80,18 @@ void SelectObjectColours(ConfigState& cs, T_TeleAusgabe& c);
 /// skipping those the display filter's object criteria reject; false when
 /// none is left.
 bool NextObject(const ConfigState& cs, T_TeleAusgabe& c);
-/// Positions `c.pb` on the element of the current object and appends its
-/// address column: the address and the element's name, padded.
+/// Octets from one information object to the next: the element, and with
+/// SQ = 0 the address; a type without a definition counts one octet.
+int ObjectStride(const T_TeleAusgabe& c);
+/// Makes object `c.objnr` the current one: its address in `c.oa`, `c.pb` on
+/// its element, one more object column counted, and its element looked up
+/// (with its colours) when its key differs from the last one.
+void PositionObject(ConfigState& cs, T_TeleAusgabe& c);
+/// True when the data holds the whole address of the current object (after
+/// `PositionObject`).
+bool ObjectAddressHeld(const T_TeleAusgabe& c);
+/// `PositionObject`, then the address column: the address and the
+/// element's name, padded.
 void AppendObjectColumn(std::string& out, ConfigState& cs, T_TeleAusgabe& c);
 /// One information object: label, address column and element text; nothing
 /// when no object is left.

@@ -10,6 +10,7 @@
 #include "config/text_format.h"
 #include "iec104/type_table.h"
 #include "model/helpers.h"
+#include "render/element_octets.h"
 #include "render/render.h"
 
 namespace qlxs {
@@ -115,18 +116,6 @@ void BlankWhenShown(std::string& out, size_t start) {
   if (out.size() > start) out += ' ';
 }
 
-// The octets of the element set, read one after the other from `c.pb`. An
-// octet at or beyond the end of the data reads as 0 and `pb` stays there,
-// so a reader never leaves the data.
-struct Octets {
-  T_TeleAusgabe& c;
-  uint8_t U8() { return c.pb >= 0 && c.pb < c.te.lg ? c.te.b[c.pb++] : 0; }
-  uint16_t U16() { const uint16_t lo = U8(); return static_cast<uint16_t>(lo | U8() << 8); }
-  uint32_t U24() { const uint32_t lo = U16(); return lo | uint32_t{U8()} << 16; }
-  uint32_t U32() { const uint32_t lo = U16(); return lo | uint32_t{U16()} << 16; }
-  float Real() { const uint32_t w = U32(); float f; std::memcpy(&f, &w, sizeof f); return f; }
-};
-
 bool IsLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 
 int DaysInMonth(int year, int month) {
@@ -146,13 +135,13 @@ void AppendTagDate(std::string& out, int year, int month, int day) {
 
 // The elapsed time CP16 after a SEP or QDP octet: its EI flag (bit 3), then
 // the two octets of milliseconds.
-void AppendCp16Text(std::string& out, const ConfigState& cs, Octets& in, uint8_t octet) {
+void AppendCp16Text(std::string& out, const ConfigState& cs, ElementOctets& in, uint8_t octet) {
   out += T(cs, (octet & 0x08) ? kTextElapsedInvalid : kTextElapsed);
   AppendSecondsText(out, in.U16());
 }
 
 // The flags of a SEP or QDP octet, its reserved bits and the elapsed time.
-void AppendProtectionText(std::string& out, const ConfigState& cs, Octets& in, uint8_t octet, int reserved) {
+void AppendProtectionText(std::string& out, const ConfigState& cs, ElementOctets& in, uint8_t octet, int reserved) {
   AppendQualityText(out, cs, octet, 0);
   AppendValueText(out, cs, kTextReservedShort, reserved);
   AppendCp16Text(out, cs, in, octet);
@@ -160,7 +149,7 @@ void AppendProtectionText(std::string& out, const ConfigState& cs, Octets& in, u
 
 // A bitstring of 32 bits with its QDS (types 7, 8, 20, 33): in hexadecimal,
 // or in Logisch for types 8 and 20, and type 7 without quality flags, as bits.
-void AppendBsiText(std::string& out, const ConfigState& cs, Octets& in, int typ) {
+void AppendBsiText(std::string& out, const ConfigState& cs, ElementOctets& in, int typ) {
   uint8_t bsi[4];
   for (uint8_t& o : bsi) o = in.U8();
   std::string q;
@@ -179,19 +168,19 @@ void AppendBsiText(std::string& out, const ConfigState& cs, Octets& in, int typ)
   out += q;
 }
 
-void AppendNofText(std::string& out, const ConfigState& cs, Octets& in) {
+void AppendNofText(std::string& out, const ConfigState& cs, ElementOctets& in) {
   const size_t start = out.size();
   out += T(cs, kTextFileName);
   AppendNumber(out, in.U16());
   PadFrom(out, start, 7);
 }
 
-void AppendNosText(std::string& out, const ConfigState& cs, Octets& in) {
+void AppendNosText(std::string& out, const ConfigState& cs, ElementOctets& in) {
   out += T(cs, kTextSectionName);
   AppendNumber(out, in.U8());
 }
 
-void AppendLofText(std::string& out, const ConfigState& cs, Octets& in) {
+void AppendLofText(std::string& out, const ConfigState& cs, ElementOctets& in) {
   const size_t start = out.size();
   out += T(cs, kTextLength);
   AppendNumber(out, in.U24());
@@ -199,7 +188,7 @@ void AppendLofText(std::string& out, const ConfigState& cs, Octets& in) {
 }
 
 // Text n followed by the next octet in two hexadecimal digits.
-void AppendQualifierOctet(std::string& out, const ConfigState& cs, Octets& in, int n) {
+void AppendQualifierOctet(std::string& out, const ConfigState& cs, ElementOctets& in, int n) {
   out += T(cs, n);
   AppendHex(out, in.U8(), 2);
 }
@@ -211,7 +200,7 @@ void AppendLabelled(std::string& out, const ConfigState& cs, int n, int v) {
 }
 
 // The element set of `typ` without its time tag; false for a type without a decoding.
-bool AppendElement(std::string& out, const ConfigState& cs, Octets& in, int typ) {
+bool AppendElement(std::string& out, const ConfigState& cs, ElementOctets& in, int typ) {
   const bool lng = LongTexts(cs);
   switch (typ) {
     case 1: case 2: case 30: {
@@ -456,7 +445,7 @@ void AppendElementText(std::string& out, const ConfigState& cs, T_TeleAusgabe& c
     if (rest > 0) AppendHexDump(out, c, rest);
     return;
   }
-  Octets in{c};
+  ElementOctets in{c};
   if (!AppendElement(out, cs, in, typ)) return;
   if (!HasTimeTag(typ)) return;
   if (HasLongTimeTag(typ))
@@ -466,7 +455,7 @@ void AppendElementText(std::string& out, const ConfigState& cs, T_TeleAusgabe& c
 }
 
 void AppendCp56Text(std::string& out, const ConfigState& cs, T_TeleAusgabe& c) {
-  Octets in{c};
+  ElementOctets in{c};
   const uint16_t ms = in.U16();
   const uint8_t m = in.U8();
   const uint8_t h = in.U8();
@@ -492,7 +481,7 @@ void AppendCp56Text(std::string& out, const ConfigState& cs, T_TeleAusgabe& c) {
 }
 
 void AppendCp24Text(std::string& out, const ConfigState& cs, T_TeleAusgabe& c) {
-  Octets in{c};
+  ElementOctets in{c};
   const uint16_t ms = in.U16();
   const uint8_t m = in.U8();
   AppendTwoDigits(out, m & 0x3F);
@@ -553,13 +542,17 @@ void AppendSvaText(std::string& out, int16_t v) {
   out += "  ";
 }
 
-void AppendFloatText(std::string& out, float v) {
+void AppendReal(std::string& out, float v) {
   if (std::isnan(v))
     out += "NaN";
   else if (std::isinf(v))
     out += v < 0 ? "-INF" : "INF";
   else
     out += FormatReal(v);
+}
+
+void AppendFloatText(std::string& out, float v) {
+  AppendReal(out, v);
   out += "  ";
 }
 

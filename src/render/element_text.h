@@ -58,9 +58,10 @@ void AppendBcrFlagsText(std::string& out, const ConfigState& cs, uint8_t octet, 
 void AppendNvaText(std::string& out, const ConfigState& cs, int16_t raw);
 /// A scaled value in 6 columns and two blanks.
 void AppendSvaText(std::string& out, int16_t v);
-/// A short floating point value with seven significant digits and two
-/// blanks. A value that is not a number shows as "NaN", an infinite one
-/// as "INF" or "-INF".
+/// A short floating point value with seven significant digits. A value
+/// that is not a number shows as "NaN", an infinite one as "INF" or "-INF".
+void AppendReal(std::string& out, float v);
+/// `AppendReal` and two blanks.
 void AppendFloatText(std::string& out, float v);
 /// Four octets of a bitstring, the last received first, each as its bits 7
 /// to 0 in the characters `AllgVar.bitz` and two blanks.

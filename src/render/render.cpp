@@ -14,6 +14,7 @@
 #include "model/text_file.h"
 #include "platform/locale_formats.h"
 #include "render/apdu_lines.h"
+#include "render/export_lines.h"
 
 namespace qlxs {
 
@@ -40,7 +41,6 @@ constexpr int kTextPppCodes = 1640;       // + packet code 0..15
 constexpr int kTextLogNeuFlags = 1660;    // + 2i (+1 when set)
 
 constexpr int kDumpWidth = 70;
-constexpr int kDumpCharColumn = 52;  // 0-based column of the first character
 constexpr int kDumpOctetsPerLine = 16;
 constexpr int kMaxPppCode = 15;
 // An APDU telegram with a status up to this one is shown as its byte dump.
@@ -301,7 +301,7 @@ void AppendHexDump(std::string& out, T_TeleAusgabe& c, int n) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
   n = std::clamp(n, 0, kDumpOctetsPerLine);
   const size_t start = out.size();
-  out.append(kDumpCharColumn, ' ');
+  out.append(kHexDumpCharColumn, ' ');
   char* digits = out.data() + start;
   for (int i = 0; i < n; ++i) {
     const uint8_t o = OctetAt(c, c.pb + i);
@@ -324,7 +324,7 @@ void AppendHexDump(std::string& out, T_TeleAusgabe& c, int n) {
       out += '.';
     }
   }
-  out.append(static_cast<size_t>(kDumpWidth - kDumpCharColumn - n), ' ');
+  out.append(static_cast<size_t>(kDumpWidth - kHexDumpCharColumn - n), ' ');
 }
 
 void AppendDumpLine(std::string& out, T_TeleAusgabe& c, int k) {

@@ -88,6 +88,8 @@ const std::string& PortName(const LogState& m, int ek);
 void AppendLabelColumn(std::string& out, std::string_view label);
 /// "first+1-last+1:  " right-aligned in 12 characters (first and last from 0).
 void AppendRangeLabel(std::string& out, int first, int last);
+/// Column (from 0) of a hex dump where its octets as characters begin.
+inline constexpr int kHexDumpCharColumn = 52;
 /// The 70-character dump of the next n octets (1..16) at `c.pb`, which advances.
 void AppendHexDump(std::string& out, T_TeleAusgabe& c, int n);
 /// Line k (from 0) of the dump of `te.b` from offset 0; nothing past the data.
