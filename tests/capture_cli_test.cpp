@@ -525,6 +525,22 @@ TEST(CaptureCli, StopsByItselfAfterTheDuration) {
   EXPECT_NE(r.err.find("capturing from COM33 (" + pty.slave() + ")"), std::string::npos) << r.err;
 }
 
+TEST(CaptureCli, PrintsTelegramsRenderedLikeTheOnlineView) {
+  CaptureEnv env;
+  PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  auto child = env.Start({"capture", "--log", env.File("r.lg4"), "--device1", pty.slave(), "--format", "byteser"});
+  ASSERT_TRUE(child->WaitOutput([](const std::string& o) { return o.find("P1 Rx") != std::string::npos; }, 5000))
+      << child->err();
+  ASSERT_TRUE(pty.Write("\r\nRING\r\n"));
+  const std::string dump = "0D 0A 52 49  4E 47 0D 0A";
+  EXPECT_TRUE(child->WaitOutput([&](const std::string& o) { return o.find(dump) != std::string::npos; }, 5000))
+      << child->out();
+  child->Signal(SIGTERM);
+  EXPECT_EQ(child->Wait(5000), 0) << child->err();
+  EXPECT_EQ(child->out().find("nr\tek"), std::string::npos) << "no records listing";
+}
+
 TEST(CaptureCli, UnusableDevicesAndBadOptionsAreReportedBeforeAnythingIsCaptured) {
   CaptureEnv env;
   PtyPair pty, held;
@@ -547,7 +563,7 @@ TEST(CaptureCli, UnusableDevicesAndBadOptionsAreReportedBeforeAnythingIsCaptured
       {{"--device1", pty.slave(), "--baud", "1234"}, 2, "--baud 1234 is not one of the rates"},
       {{"--device1", pty.slave(), "--parity", "high"}, 2, "--parity takes none, odd, even, mark or space"},
       {{"--device1", pty.slave(), "--data", "9"}, 2, "--data takes 5, 6, 7 or 8"},
-      {{"--device1", pty.slave(), "--format", "logisch"}, 2, "only 'records' is"},
+      {{"--device1", pty.slave(), "--format", "pretty"}, 2, "--format takes records, logisch, kompakt"},
       {{"--device1", pty.slave(), "--duration", "0"}, 2, "--duration takes a number of seconds"},
       {{"--device1", pty.slave(), "extra"}, 2, "unexpected argument 'extra'"},
   };

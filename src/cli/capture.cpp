@@ -26,6 +26,10 @@
 #include "cli/commands.h"
 #include "cli/log_room.h"
 #include "cli/options.h"
+#include "render/render.h"
+#include "filter/filter_match.h"
+#include "config/type_name_file.h"
+#include "cli/view_setup.h"
 #include "cli/record_line.h"
 #include "config/language_texts.h"
 #include "config/prg_par.h"
@@ -44,7 +48,7 @@ namespace {
 constexpr char kHelp[] =
     "Usage: qlxs-cli capture --log LOG [--device1 DEV] [--device2 DEV] [--baud N]\n"
     "                        [--parity none|odd|even|mark|space] [--data N] [--stop N]\n"
-    "                        [--duration SECONDS] [--format records]\n"
+    "                        [--duration SECONDS] [--format F]\n"
     "\n"
     "Captures live from one or two serial ports with the same receivers, store and\n"
     "timer as the desktop program. Every telegram stored in the telegram log LOG\n"
@@ -80,10 +84,13 @@ constexpr char kHelp[] =
     "  --data N            data bits, 5 to 8 (default 8)\n"
     "  --stop N            stop bits, 1 or 2 (default 1)\n"
     "  --duration SECONDS  stop after this time (decimals allowed)\n"
-    "  --format FORMAT     the form of the lines printed. Only 'records' so far:\n"
-    "                      a header line, then per telegram the tab-separated line\n"
+    "  --format F          the form of the lines printed. records (default): a\n"
+    "                      header line, then per telegram the tab-separated line\n"
     "                      of 'qlxs-cli records' (number in the log, ek, stat, ta,\n"
-    "                      lg, idm, prot, ofs, time, data in hex).\n"
+    "                      lg, idm, prot, ofs, time, data in hex). logisch,\n"
+    "                      kompakt, logneu, byteser, export: each telegram the\n"
+    "                      online view shows, rendered as 'qlxs-cli show' does,\n"
+    "                      with the view options of the settings.\n"
     "Messages go to standard error.\n"
     "\n"
     "The port map:\n"
@@ -132,6 +139,7 @@ struct Options {
   long data = 0;
   long stop = 0;
   double duration = 0;  // seconds; 0: until a signal
+  int format = 0;       // 0: the lines of 'records', else an output format
 };
 
 int ParityIndex(const std::string& s) {
@@ -166,8 +174,10 @@ void DeclareOptions(ArgParser& args, Options& o) {
       return std::string("--duration takes a number of seconds greater than 0");
     return std::string();
   });
-  args.Custom("--format", [](const char* v) {
-    if (std::strcmp(v, "records") != 0) return std::string("--format '") + v + "' is not available; only 'records' is";
+  args.Custom("--format", [&o](const char* v) {
+    o.format = FormatByName(v);
+    if (o.format == 0 && std::strcmp(v, "records") != 0)
+      return std::string("--format takes records, logisch, kompakt, logneu, byteser or export");
     return std::string();
   });
 }
@@ -422,10 +432,24 @@ int RunCapture(int argc, char** argv) {
   if (const int rc = CheckDevices(*m, args); rc != 0) return giveUp(rc);
 
   Output out;
-  out.pending = kRecordHeaderLine;
   OverwriteWatch overwrites(m->log.stand);
+  T_TeleAusgabe view;
+  if (o.format != 0) {
+    // Rendered as the online view shows telegrams.
+    LoadTypeNames(m->AllgVar);
+    m->PrgPar.afmt = o.format;
+    if (o.format == FmtExport) m->PrgPar.nur104 = m->PrgPar.mitzeit = m->PrgPar.mitlink = 1;
+  } else {
+    out.pending = kRecordHeaderLine;
+  }
   m->onStored = [&](const T_Telegramm& t) {
-    AppendRecordLine(out.pending, t, m->log.stand.erstnr);
+    if (o.format == 0) {
+      AppendRecordLine(out.pending, t, m->log.stand.erstnr);
+    } else if (ViewAdmits(m->PrgPar, m->AllgPar, m->log.stand.erstnr, t)) {
+      BeginTelegram(*m, view, t);
+      for (const std::string* p = &NextLines(*m, view); !p->empty(); p = &NextLines(*m, view))
+        AppendPieceLines(out.pending, *p, "\n");
+    }
     if (overwrites.Update(m->log.stand)) ReportRingFull(o.log, m->log.stand, overwrites);
   };
 

@@ -64,15 +64,17 @@ void ApplyViewOptions(Monitor& m, const ViewOptions& o) {
 
 }  // namespace
 
+int FormatByName(const char* name) {
+  static const char* const kNames[] = {"logisch", "kompakt", "logneu", "byteser", "export"};
+  for (int i = 0; i < 5; ++i)
+    if (std::strcmp(name, kNames[i]) == 0) return FmtLogisch + i;
+  return 0;
+}
+
 void DeclareViewOptions(ArgParser& args, ViewOptions& o) {
   args.Custom("--format", [&o](const char* v) {
-    static const char* const kNames[] = {"logisch", "kompakt", "logneu", "byteser", "export"};
-    for (int i = 0; i < 5; ++i)
-      if (std::strcmp(v, kNames[i]) == 0) {
-        o.format = FmtLogisch + i;
-        return std::string();
-      }
-    return std::string("--format takes logisch, kompakt, logneu, byteser or export");
+    o.format = FormatByName(v);
+    return o.format != 0 ? std::string() : std::string("--format takes logisch, kompakt, logneu, byteser or export");
   });
   args.Custom("--time", OnOff("--time", o.time));
   args.Custom("--link", OnOff("--link", o.link));

@@ -22,6 +22,10 @@ struct ViewOptions {
   std::string filter;                      ///< filter file for the display filter
 };
 
+/// The output format of a name: logisch, kompakt, logneu, byteser or export;
+/// 0 for any other name.
+int FormatByName(const char* name);
+
 /// The help lines of the view options.
 extern const char kViewOptionsHelp[];
 
