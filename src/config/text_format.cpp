@@ -1,7 +1,7 @@
 #include "config/text_format.h"
 
 #include <algorithm>
-#include <clocale>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -93,13 +93,6 @@ char KindOf(char kind) {
   }
 }
 
-// The decimal point printf writes: that of the process locale, which a GUI
-// toolkit may have switched.
-std::string_view PrintfPoint() {
-  const lconv* lc = std::localeconv();
-  return lc && lc->decimal_point && lc->decimal_point[0] ? lc->decimal_point : ".";
-}
-
 int64_t AsInt(const FormatArg* a) {
   if (!a) return 0;
   if (const auto* i = std::get_if<int64_t>(&a->value)) return *i;
@@ -119,74 +112,99 @@ double AsReal(const FormatArg* a) {
   return 0;
 }
 
-// Rewrites a number printf wrote in the separators in force: the decimal
-// separator for printf's point, and thousands separators in the integer
-// part when `grouped` is set.
-std::string Localised(const std::string& s, bool grouped) {
-  const size_t point = s.find(PrintfPoint());
-  const std::string intPart = s.substr(0, point);
-  const std::string rest = point == std::string::npos ? "" : DecimalSeparator() + s.substr(point + PrintfPoint().size());
-  const bool neg = !intPart.empty() && intPart[0] == '-';
-  const std::string digits = neg ? intPart.substr(1) : intPart;
-  if (!grouped || digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos)
-    return intPart + rest;
-  const std::string& sep = ThousandsSeparator();
-  std::string out = neg ? "-" : "";
-  for (size_t i = 0; i < digits.size(); ++i) {
-    if (i > 0 && (digits.size() - i) % 3 == 0) out += sep;
-    out += digits[i];
-  }
-  return out + rest;
+// Appends the integer v with at least `digits` digits (zero-padded), a minus
+// sign before them when negative.
+void AppendInteger(std::string& out, int64_t v, int digits) {
+  char buf[24];
+  const uint64_t magnitude = v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
+  const auto r = std::to_chars(buf, buf + sizeof buf, magnitude);
+  if (v < 0) out += '-';
+  const int n = static_cast<int>(r.ptr - buf);
+  if (digits > n) out.append(static_cast<size_t>(digits - n), '0');
+  out.append(buf, r.ptr);
 }
 
-std::string FormatOne(const Specifier& s, const FormatArg* a) {
-  if (!a) return "";
-  char buf[512];
-  if (a && std::holds_alternative<std::string_view>(a->value) && s.kind != 's')
-    return std::string(std::get<std::string_view>(a->value));  // a text stands for itself
-  switch (s.kind) {
-    case 'd': {
-      const int64_t v = AsInt(a);
-      std::snprintf(buf, sizeof buf, "%.*lld", std::clamp(s.precision, 1, 100),
-                    static_cast<long long>(v));
-      return buf;
+// Appends a real number written by `to_chars` (always with a '.') in the
+// separators in force: the decimal separator for the point, and thousands
+// separators in the integer part when `grouped` is set.
+void AppendLocalised(std::string& out, std::string_view s, bool grouped) {
+  const size_t point = s.find('.');
+  std::string_view intPart = s.substr(0, point);
+  if (!intPart.empty() && intPart[0] == '-') {
+    out += '-';
+    intPart.remove_prefix(1);
+  }
+  const bool digitsOnly = !intPart.empty() && intPart.find_first_not_of("0123456789") == std::string_view::npos;
+  if (grouped && digitsOnly) {
+    const std::string& sep = ThousandsSeparator();
+    for (size_t i = 0; i < intPart.size(); ++i) {
+      if (i > 0 && (intPart.size() - i) % 3 == 0) out += sep;
+      out += intPart[i];
     }
+  } else {
+    out.append(intPart);
+  }
+  if (point != std::string_view::npos) {
+    out += DecimalSeparator();
+    out.append(s.substr(point + 1));
+  }
+}
+
+// Appends argument a as specifier s asks for, without padding.
+void AppendOne(std::string& out, const Specifier& s, const FormatArg* a) {
+  if (!a) return;
+  if (std::holds_alternative<std::string_view>(a->value) && s.kind != 's') {
+    out.append(std::get<std::string_view>(a->value));  // a text stands for itself
+    return;
+  }
+  char buf[512];
+  switch (s.kind) {
+    case 'd':
+      AppendInteger(out, AsInt(a), std::clamp(s.precision, 1, 100));
+      return;
     case 'u':
-      std::snprintf(buf, sizeof buf, "%llu", static_cast<unsigned long long>(static_cast<uint32_t>(AsInt(a))));
-      return buf;
+      AppendInteger(out, static_cast<uint32_t>(AsInt(a)), 1);
+      return;
     case 'x':
     case 'p':
       std::snprintf(buf, sizeof buf, "%.*llX", std::clamp(s.precision, 1, 100),
                     static_cast<unsigned long long>(AsInt(a)));
-      return buf;
+      out += buf;
+      return;
     case 'e':
     case 'f':
     case 'g':
     case 'n':
     case 'm': {
       const double v = AsReal(a);
-      if (!std::isfinite(v)) return std::isnan(v) ? "NAN" : (v < 0 ? "-INF" : "INF");
+      if (!std::isfinite(v)) {
+        out += std::isnan(v) ? "NAN" : (v < 0 ? "-INF" : "INF");
+        return;
+      }
       const int prec = std::min(s.precision < 0 ? (s.kind == 'e' || s.kind == 'g' ? 15 : 2) : s.precision, 60);
-      const char conv = s.kind == 'n' || s.kind == 'm' ? 'f' : s.kind;
-      const char pattern[] = {'%', '.', '*', conv, 0};
-      std::snprintf(buf, sizeof buf, pattern, prec, v);
-      return Localised(buf, s.kind == 'n' || s.kind == 'm');
+      const std::chars_format f = s.kind == 'e'   ? std::chars_format::scientific
+                                  : s.kind == 'g' ? std::chars_format::general
+                                                  : std::chars_format::fixed;
+      // The largest finite double in fixed notation with 60 decimals needs
+      // 309 + 1 + 60 characters: the buffer always holds the result.
+      const auto r = std::to_chars(buf, buf + sizeof buf, v, f, prec);
+      AppendLocalised(out, std::string_view(buf, static_cast<size_t>(r.ptr - buf)), s.kind == 'n' || s.kind == 'm');
+      return;
     }
     case 's': {
-      std::string text;
-      if (a) {
-        if (const auto* t = std::get_if<std::string_view>(&a->value))
-          text = *t;
-        else if (const auto* i = std::get_if<int64_t>(&a->value))
-          text = std::to_string(*i);
-        else
-          text = FormatOne(Specifier{-1, false, -1, -1, 'g', 0}, a);
-      }
-      if (s.precision >= 0) text.resize(Utf8Offset(text, static_cast<size_t>(s.precision)));
-      return text;
+      const size_t start = out.size();
+      if (const auto* t = std::get_if<std::string_view>(&a->value))
+        out.append(*t);
+      else if (const auto* i = std::get_if<int64_t>(&a->value))
+        AppendInteger(out, *i, 1);
+      else
+        AppendOne(out, Specifier{-1, false, -1, -1, 'g', 0}, a);
+      if (s.precision >= 0)
+        out.resize(start + Utf8Offset(std::string_view(out).substr(start), static_cast<size_t>(s.precision)));
+      return;
     }
     default:
-      return "";
+      return;
   }
 }
 
@@ -235,12 +253,18 @@ void AppendFormatText(std::string& out, std::string_view fmt, std::initializer_l
     }
     if (s.precision == -2) s.precision = static_cast<int>(std::clamp<int64_t>(AsInt(take(-1)), -1, 1000));
     s.width = std::min(s.width, kMaxWidth);
-    const std::string piece = FormatOne(s, take(s.index));
-    const size_t len = Utf8Length(piece);
-    const size_t pad = s.width > 0 && len < static_cast<size_t>(s.width) ? static_cast<size_t>(s.width) - len : 0;
-    if (!s.left) out.append(pad, ' ');
-    out += piece;
-    if (s.left) out.append(pad, ' ');
+    const size_t start = out.size();
+    AppendOne(out, s, take(s.index));
+    if (s.width > 0) {
+      const size_t len = Utf8Length(std::string_view(out).substr(start));
+      if (len < static_cast<size_t>(s.width)) {
+        const size_t pad = static_cast<size_t>(s.width) - len;
+        if (s.left)
+          out.append(pad, ' ');
+        else
+          out.insert(start, pad, ' ');
+      }
+    }
   }
 }
 

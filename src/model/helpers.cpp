@@ -1,5 +1,7 @@
 #include "model/helpers.h"
 
+#include <charconv>
+
 #include <cmath>
 #include <cstdio>
 
@@ -9,6 +11,11 @@ int BitCount16(uint16_t v) {
   static constexpr uint8_t kNibbleBits[16] = {0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4};
   return kNibbleBits[v & 15] + kNibbleBits[(v >> 4) & 15] + kNibbleBits[(v >> 8) & 15] +
          kNibbleBits[v >> 12];
+}
+
+void AppendDecimal(std::string& out, uint64_t v) {
+  char buf[20];
+  out.append(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
 }
 
 std::string FormatWidth(int width, int64_t v) {

@@ -20,6 +20,9 @@ constexpr uint32_t SwapBytes32(uint32_t v) {
 /// Number of set bits of a 16-bit value.
 int BitCount16(uint16_t v);
 
+/// Appends v in decimal, without padding.
+void AppendDecimal(std::string& out, uint64_t v);
+
 /// Decimal, right-aligned in `width` ("%*d").
 std::string FormatWidth(int width, int64_t v);
 /// Decimal with at least `digits` digits, zero-padded ("%.*d").

@@ -292,9 +292,13 @@ void AppendLabelColumn(std::string& out, std::string_view label) {
 }
 
 void AppendRangeLabel(std::string& out, int first, int last) {
-  char buf[40];
-  std::snprintf(buf, sizeof buf, "%d-%d:  ", first + 1, last + 1);
-  out += PadLeft(buf, 12);
+  const size_t start = out.size();
+  AppendDecimal(out, static_cast<uint64_t>(std::max(first + 1, 0)));
+  out += '-';
+  AppendDecimal(out, static_cast<uint64_t>(std::max(last + 1, 0)));
+  out += ":  ";
+  const size_t width = out.size() - start;
+  if (width < 12) out.insert(start, 12 - width, ' ');
 }
 
 void AppendHexDump(std::string& out, T_TeleAusgabe& c, int n) {
@@ -358,16 +362,17 @@ void AppendConnectionLine(std::string& out, const LogState& m, const T_TeleAusga
 void AppendEndpointText(std::string& out, const LogState& m, const uint8_t address[4], const uint8_t port[2]) {
   const uint32_t word = uint32_t{address[0]} | uint32_t{address[1]} << 8 | uint32_t{address[2]} << 16 |
                         uint32_t{address[3]} << 24;
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%u:", unsigned{port[0]} << 8 | port[1]);
-  out += buf;
+  AppendDecimal(out, unsigned{port[0]} << 8 | port[1]);
+  out += ':';
   const std::string& name = IpName(m.AllgVar.elements, word);
   if (!name.empty()) {
     out += name;
     return;
   }
-  std::snprintf(buf, sizeof buf, "%u.%u.%u.%u", address[0], address[1], address[2], address[3]);
-  out += buf;
+  for (int i = 0; i < 4; ++i) {
+    if (i > 0) out += '.';
+    AppendDecimal(out, address[i]);
+  }
 }
 
 void AppendEndpointPair(std::string& out, const LogState& m, const uint8_t sip[4], const uint8_t dip[4],
