@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -254,7 +255,8 @@ TEST(LogView, EveryPageStartsWithItsHeaderAndADayChangeWithItsDate) {
   lv.Show(kViewPageDown);
   EXPECT_EQ(first().text, "Friday, December 12, 2025   telegram 6 of 20");
   EXPECT_TRUE(first().bold);
-  EXPECT_EQ(std::count(lv.canvas.Texts().begin(), lv.canvas.Texts().end(), "12/12/25"), 0)
+  const std::vector<std::string> next = lv.canvas.Texts();
+  EXPECT_EQ(std::count(next.begin(), next.end(), "12/12/25"), 0)
       << "the header names the day; no date line on the page";
   EXPECT_EQ(lv.canvas.boldDepth, 0);
 }
