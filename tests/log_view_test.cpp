@@ -246,6 +246,11 @@ TEST(LogView, EveryPageStartsWithItsHeaderAndADayChangeWithItsDate) {
   auto first = [&] { return lv.canvas.screen.upper_bound(lv.v.topLineY - 1)->second; };
   EXPECT_EQ(first().text, "Thursday, December 11, 2025   telegram 1 of 20");
   EXPECT_TRUE(first().bold);
+  const T_TelFarben& tf = lv.m.PrgPar.tf;
+  EXPECT_EQ(first().font, tf.ueb.fg) << "headings in their colours";
+  const test::ShownText& telegram = std::next(lv.canvas.screen.upper_bound(lv.v.topLineY - 1))->second;
+  EXPECT_EQ(telegram.font, tf.err.fg) << "a message in the colours of events: " << telegram.text;
+  EXPECT_FALSE(telegram.bold);
   const std::vector<std::string> texts = lv.canvas.Texts();
   const auto date = std::find(texts.begin(), texts.end(), "12/12/25");
   ASSERT_NE(date, texts.end());
