@@ -96,6 +96,7 @@ void DrawOnlineTelegram(LogState& m, ViewState& v, Canvas& canvas, const T_Teleg
   std::string_view text = c.TxtStr;
   for (size_t i = 0; i < colours.size() && !v.pageFull; ++i) {
     const size_t end = text.find("\r\n");
+    if (end == std::string_view::npos) break;
     SetColourPair(v, canvas, colours[i]);
     DrawLine(v, canvas, text.substr(0, end));
     text.remove_prefix(end + 2);
