@@ -106,11 +106,6 @@ struct LogView {
       if (s.rfind("Object", 0) == 0) out.push_back(std::stoi(s.substr(6, 3)));
     return out;
   }
-  std::vector<int> Range(int first, int last) const {
-    std::vector<int> out;
-    for (int i = first; i <= last; ++i) out.push_back(i);
-    return out;
-  }
   bool ShowsText(int n) const {
     for (const std::string& s : canvas.Texts())
       if (s == Text(m.AllgVar, n)) return true;
