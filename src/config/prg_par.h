@@ -120,6 +120,7 @@ static_assert(offsetof(T_PrgPar, res7) == 4352);
 inline constexpr int kMaxRecentFiles = 6;
 
 /// Option indexes of `T_PrgPar::opt`.
+inline constexpr int kOptViewSwitchKeys = 1;  ///< F9, and the keys of the views that switch them
 inline constexpr int kOptDailyLog = 4;
 
 /// Defaults of the view size and colour block.
