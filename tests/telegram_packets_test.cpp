@@ -34,7 +34,7 @@ T_Telegramm Telegram(uint8_t ek, uint8_t stat, uint8_t ta, const std::string& he
   t.ta = ta;
   t.dt = kNoon;
   const std::vector<uint8_t> b = test::ParseHex(hex);
-  std::memcpy(t.b, b.data(), b.size());
+  if (!b.empty()) std::memcpy(t.b, b.data(), b.size());
   t.lg = static_cast<int16_t>(b.size());
   return t;
 }
