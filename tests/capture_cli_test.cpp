@@ -10,6 +10,7 @@
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -22,15 +23,18 @@
 #include <vector>
 
 #include "log/telegram_log.h"
+#include "pcap/telegram_packets.h"
 #include "platform/file_system.h"
 #include "platform/termios_serial_port.h"
 #include "sim/line_simulator.h"
 #include "support/log_fixture.h"
+#include "support/pcapng_reader.h"
 #include "support/pty_pair.h"
 #include "support/records_listing.h"
 #include "support/run_cli.h"
 #include "support/scratch_dir.h"
 #include "support/test_env.h"
+#include "support/tshark.h"
 
 namespace qlxs {
 namespace {
@@ -587,6 +591,112 @@ TEST(CaptureCli, UnusableDevicesAndBadOptionsAreReportedBeforeAnythingIsCaptured
   EXPECT_EQ(help.exit, 0);
   for (const char* topic : {"ports.map", "dialout", "Exit status", "--device1", "--format"})
     EXPECT_NE(help.out.find(topic), std::string::npos) << topic;
+}
+
+// The packets of a pcapng stream read so far (a block cut off at its end is
+// left out).
+std::vector<test::PcapngBlock> StreamPackets(const std::string& stream) {
+  std::string error;
+  std::vector<test::PcapngBlock> packets;
+  for (test::PcapngBlock& b : test::ReadPcapng(stream, error))
+    if (b.type == 6) packets.push_back(std::move(b));
+  return packets;
+}
+
+size_t CountKind(const Rows& rows, PacketKind kind) {
+  size_t n = 0;
+  for (const T_Telegramm& t : rows) n += PacketKindOf(t) == kind;
+  return n;
+}
+
+TEST(CaptureCli, LivePcapngStreamOnStandardOutputHoldsWhatTheLogHolds) {
+  CaptureEnv env;
+  env.env["TZ"] = "IST-5:30";  // local time 5 h 30 min ahead of UTC
+  PtyPair pty[2];
+  ASSERT_TRUE(pty[0].ok() && pty[1].ok());
+  sim::SimOptions o;
+  o.seed = 6;
+  o.apdus = 60;
+  o.splitPercent = 30;
+  const sim::SimResult r = sim::SimulateLine(o);
+  const Rows fed = Feed(env, r);
+  const size_t fedFrames = CountKind(fed, PacketKind::Frame);
+
+  const std::string log = env.File("capture.lg4");
+  const auto started = std::chrono::system_clock::now();
+  auto child = env.Start({"capture", "--log", log, "--device1", pty[0].slave(), "--device2", pty[1].slave(),
+                          "--pcapng", "-"});
+  auto events = [](const std::string& out) {
+    size_t n = 0;
+    for (const test::PcapngBlock& p : StreamPackets(out)) n += p.interfaceId == kPcapEventInterface;
+    return n;
+  };
+  ASSERT_TRUE(child->WaitOutput([&](const std::string& out) { return events(out) == 2; }, 5000))
+      << "both ports opened\n" << child->err();
+  WriteLines(pty, r);
+  EXPECT_TRUE(child->WaitOutput(
+      [&](const std::string& out) { return StreamPackets(out).size() >= fedFrames + 2; }, 5000))
+      << "every frame arrives in the stream while the capture runs";
+  child->Signal(SIGTERM);
+  ASSERT_EQ(child->Wait(5000), 0) << child->err();
+  const auto ended = std::chrono::system_clock::now();
+
+  // The stream holds every frame and event of the log, stamped in UTC.
+  const Rows captured = env.Records(log);
+  const std::vector<test::PcapngBlock> packets = StreamPackets(child->out());
+  EXPECT_EQ(packets.size(), CountKind(captured, PacketKind::Frame) + CountKind(captured, PacketKind::Event));
+  EXPECT_EQ(CountKind(captured, PacketKind::Frame), fedFrames);
+  auto ms = [](std::chrono::system_clock::time_point t) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(t.time_since_epoch()).count();
+  };
+  for (const test::PcapngBlock& p : {packets.front(), packets.back()}) {
+    EXPECT_GE(static_cast<int64_t>(p.timestamp), ms(started) - 1000);
+    EXPECT_LE(static_cast<int64_t>(p.timestamp), ms(ended) + 1000);
+  }
+
+  if (!test::TsharkAvailable()) GTEST_SKIP() << "tshark is not installed (scripts/setup installs it)";
+  const std::string file = env.File("live.pcapng");
+  ASSERT_TRUE(test::WriteFile(file, child->out()));
+  for (int port = 0; port < 2; ++port)
+    EXPECT_EQ(test::DissectedApdus(file, port), test::LoggedApdus(captured, port == 0 ? kReceiverPort1 : kReceiverPort2))
+        << "port " << port + 1;
+}
+
+TEST(CaptureCli, AReaderThatGoesAwayEndsThePcapngStreamButNotTheCapture) {
+  CaptureEnv env;
+  PtyPair pty[2];
+  ASSERT_TRUE(pty[0].ok() && pty[1].ok());
+  const sim::SimResult r = Simulate(4, 40);
+  const Rows fed = Feed(env, r);
+  const std::string fifo = env.File("live.pcapng");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(reader, 0);
+
+  const std::string log = env.File("capture.lg4");
+  auto child = env.Start(
+      {"capture", "--log", log, "--device1", pty[0].slave(), "--device2", pty[1].slave(), "--pcapng", fifo});
+  ASSERT_TRUE(child->WaitOutput([](const std::string& out) { return CountStat(out, StatPortOpened) == 2; }, 5000))
+      << child->err();
+  pollfd p{reader, POLLIN, 0};
+  ASSERT_EQ(::poll(&p, 1, 5000), 1);
+  char header[4];
+  EXPECT_EQ(::read(reader, header, sizeof header), 4) << "the stream has started";
+  ::close(reader);
+
+  WriteLines(pty, r);
+  EXPECT_TRUE(child->WaitOutput(
+      [&](const std::string& out) {
+        size_t n = 0;
+        for (const T_Telegramm& t : test::ParseRecordsListing(out)) n += t.ta != TaEvent;
+        return n >= fed.size();
+      },
+      5000));
+  child->Signal(SIGTERM);
+  EXPECT_EQ(child->Wait(5000), 0) << child->err();
+  EXPECT_NE(child->err().find("the reader of the pcapng stream on " + fifo + " went away"), std::string::npos)
+      << child->err();
+  ExpectSameAsFeed(env.Records(log), fed, {"", ""}, {33, 34});
 }
 
 }  // namespace

@@ -35,6 +35,8 @@
 #include "config/prg_par.h"
 #include "log/telegram_log.h"
 #include "model/typed_file.h"
+#include "pcap/pcapng_file.h"
+#include "pcap/telegram_packets.h"
 #include "platform/clock.h"
 #include "platform/directories.h"
 #include "platform/file_system.h"
@@ -48,7 +50,7 @@ namespace {
 constexpr char kHelp[] =
     "Usage: qlxs-cli capture --log LOG [--device1 DEV] [--device2 DEV] [--baud N]\n"
     "                        [--parity none|odd|even|mark|space] [--data N] [--stop N]\n"
-    "                        [--duration SECONDS] [--format F]\n"
+    "                        [--duration SECONDS] [--format F] [--pcapng FILE|-]\n"
     "\n"
     "Captures live from one or two serial ports with the same receivers, store and\n"
     "timer as the desktop program. Every telegram stored in the telegram log LOG\n"
@@ -91,6 +93,14 @@ constexpr char kHelp[] =
     "                      kompakt, logneu, byteser, export: each telegram the\n"
     "                      online view shows, rendered as 'qlxs-cli show' does,\n"
     "                      with the view options of the settings.\n"
+    "  --pcapng FILE|-     also write every frame and event as it is stored into the\n"
+    "                      pcapng packet file FILE, as 'qlxs-cli pcap' writes a log,\n"
+    "                      each packet as soon as it is complete. '-' writes it to\n"
+    "                      standard output instead of the telegram lines, for\n"
+    "                      Wireshark to show the line live:\n"
+    "                        qlxs-cli capture ... --pcapng - | wireshark -k -i -\n"
+    "                      When the reader goes away (or FILE cannot be written),\n"
+    "                      the stream ends with a message; capture and LOG go on.\n"
     "Messages go to standard error.\n"
     "\n"
     "The port map:\n"
@@ -140,6 +150,7 @@ struct Options {
   long stop = 0;
   double duration = 0;  // seconds; 0: until a signal
   int format = 0;       // 0: the lines of 'records', else an output format
+  std::string pcapng;   // --pcapng: file, "-" for standard output, empty for none
 };
 
 int ParityIndex(const std::string& s) {
@@ -173,6 +184,10 @@ void DeclareOptions(ArgParser& args, Options& o) {
     if (errno != 0 || end == v || *end != '\0' || !(o.duration > 0) || o.duration > 1e7)
       return std::string("--duration takes a number of seconds greater than 0");
     return std::string();
+  });
+  args.Custom("--pcapng", [&o](const char* v) {
+    o.pcapng = v;
+    return o.pcapng.empty() ? std::string("--pcapng needs a file name or '-'") : std::string();
   });
   args.Custom("--format", [&o](const char* v) {
     o.format = FormatByName(v);
@@ -287,13 +302,64 @@ int BlockStopSignals() {
   return signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
 }
 
+// The live packet stream of --pcapng: packets gather while an event is
+// handled and are written after it, when the APDUs of each frame are known.
+// A reader that goes away ends the stream, never the capture.
+struct PcapStream {
+  std::string path;
+  PcapngFile file;
+  std::unique_ptr<TelegramPackets> packets;
+  std::string pending;
+  bool active = false;
+
+  // Opens the file and writes the section header; false after a message.
+  bool Start(const Monitor& m) {
+    if (const int err = file.Open(path); err != 0) {
+      std::fprintf(stderr, "qlxs-cli capture: %s: cannot create the pcapng file: %s\n", path.c_str(),
+                   std::strerror(err));
+      return false;
+    }
+    packets = std::make_unique<TelegramPackets>(m);
+    std::string devices[2];
+    for (int p = 0; p < 2; ++p)
+      if (m.ports[p].bp.cnr != 0) devices[p] = m.portMap.DevicePath(m.ports[p].bp.cnr);
+    packets->Begin(pending, devices[0], devices[1]);
+    active = true;
+    Flush();
+    return active;
+  }
+
+  void Add(const T_Telegramm& t) {
+    if (active) packets->Add(pending, t);
+  }
+
+  void Flush() {
+    if (!active) return;
+    packets->Flush(pending);
+    if (pending.empty()) return;
+    const int err = file.Write(pending);
+    if (err == 0) return;
+    active = false;
+    file.Close();
+    const std::string where = path == "-" ? "standard output" : path;
+    if (err == EPIPE)
+      std::fprintf(stderr, "qlxs-cli capture: the reader of the pcapng stream on %s went away; the stream ends, "
+                   "capture goes on\n", where.c_str());
+    else
+      std::fprintf(stderr, "qlxs-cli capture: cannot write the pcapng stream to %s: %s; the stream ends, capture "
+                   "goes on\n", where.c_str(), std::strerror(err));
+  }
+};
+
 // Standard output of the records: lines gather while an event is handled
-// and are written out after it.
+// and are written out after it, and so does the packet stream.
 struct Output {
   std::string pending;
   bool failed = false;
+  PcapStream pcap;
 
   bool Flush() {
+    pcap.Flush();
     if (failed || pending.empty()) {
       pending.clear();
       return !failed;
@@ -389,6 +455,8 @@ int RunCapture(int argc, char** argv) {
   DeclareOptions(args, o);
   if (const int rc = args.Parse(argc, argv); rc >= 0) return rc;
   if (o.log.empty()) return args.Fail("--log LOG is required");
+  if (!o.pcapng.empty() && o.pcapng != "-" && SameFile(o.log, o.pcapng))
+    return args.Fail("--log and --pcapng name the same file");
 
   // A reader that goes away must not kill the capture before the log is written back.
   std::signal(SIGPIPE, SIG_IGN);
@@ -432,6 +500,12 @@ int RunCapture(int argc, char** argv) {
   if (const int rc = CheckDevices(*m, args); rc != 0) return giveUp(rc);
 
   Output out;
+  // Standard output carries either the telegram lines or the packet stream.
+  const bool printLines = o.pcapng != "-";
+  if (!o.pcapng.empty()) {
+    out.pcap.path = o.pcapng;
+    if (!out.pcap.Start(*m)) return giveUp(kExitFailure);
+  }
   OverwriteWatch overwrites(m->log.stand);
   T_TeleAusgabe view;
   if (o.format != 0) {
@@ -439,17 +513,18 @@ int RunCapture(int argc, char** argv) {
     LoadTypeNames(m->AllgVar);
     m->PrgPar.afmt = o.format;
     if (o.format == FmtExport) m->PrgPar.nur104 = m->PrgPar.mitzeit = m->PrgPar.mitlink = 1;
-  } else {
+  } else if (printLines) {
     out.pending = kRecordHeaderLine;
   }
   m->onStored = [&](const T_Telegramm& t) {
-    if (o.format == 0) {
+    if (printLines && o.format == 0) {
       AppendRecordLine(out.pending, t, m->log.stand.erstnr);
-    } else if (ViewAdmits(m->PrgPar, m->AllgPar, m->log.stand.erstnr, t)) {
+    } else if (printLines && ViewAdmits(m->PrgPar, m->AllgPar, m->log.stand.erstnr, t)) {
       BeginTelegram(*m, view, t);
       for (const std::string* p = &NextLines(*m, view); !p->empty(); p = &NextLines(*m, view))
         AppendPieceLines(out.pending, *p, "\n");
     }
+    out.pcap.Add(t);
     if (overwrites.Update(m->log.stand)) ReportRingFull(o.log, m->log.stand, overwrites);
   };
 

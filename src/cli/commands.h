@@ -29,6 +29,8 @@ int RunRecords(int argc, char** argv);
 int RunExport(int argc, char** argv);
 /// `extract LOG OUT.lg4 [--filter FILE] [--size MB]`: the admitted telegrams into a new log.
 int RunExtract(int argc, char** argv);
+/// `pcap LOG OUT.pcapng [--filter FILE]`: a log as a pcapng packet file.
+int RunPcap(int argc, char** argv);
 /// `show LOG [options]`: the telegrams of a log as text.
 int RunShow(int argc, char** argv);
 /// `replay IN LOG`: the raw frames of a telegram log through the receivers into a new log.

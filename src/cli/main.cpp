@@ -18,6 +18,7 @@ const Command kCommands[] = {
     {"export", "write a telegram log into a text file, as printing does", RunExport},
     {"extract", "copy the admitted telegrams of a telegram log into a new log", RunExtract},
     {"feed", "feed raw line octets from files through the receivers into a new log", RunFeed},
+    {"pcap", "write a telegram log as a pcapng packet file for Wireshark", RunPcap},
     {"records", "list the records of a telegram log file", RunRecords},
     {"replay", "re-analyse the raw frames of a telegram log into a new log", RunReplay},
     {"show", "print the telegrams of a telegram log as text", RunShow},

@@ -80,6 +80,11 @@ void DeclareViewOptions(ArgParser& args, ViewOptions& o) {
   args.Custom("--link", OnOff("--link", o.link));
   args.Custom("--only104", OnOff("--only104", o.only104));
   args.Text("--elements", o.elements);
+  DeclareLanguageOption(args, o);
+  args.Text("--filter", o.filter);
+}
+
+void DeclareLanguageOption(ArgParser& args, ViewOptions& o) {
   args.Custom("--lang", [&o](const char* v) {
     if (std::strcmp(v, "ger") == 0 || std::strcmp(v, "usa") == 0) {
       o.lang = std::strcmp(v, "ger") == 0 ? LangGerman : LangEnglish;
@@ -87,7 +92,6 @@ void DeclareViewOptions(ArgParser& args, ViewOptions& o) {
     }
     return std::string("--lang takes ger or usa");
   });
-  args.Text("--filter", o.filter);
 }
 
 int SetUpReading(Monitor& m) {

@@ -31,6 +31,8 @@ extern const char kViewOptionsHelp[];
 
 /// Declares --format, --time, --link, --only104, --elements, --lang and --filter.
 void DeclareViewOptions(ArgParser& args, ViewOptions& o);
+/// Declares --lang alone.
+void DeclareLanguageOption(ArgParser& args, ViewOptions& o);
 
 /// Sets m up to show the log `path`: the language texts and type names, the
 /// settings (read only), the options over them, the element texts, the log

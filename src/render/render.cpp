@@ -101,7 +101,7 @@ void AppendHeaderLine(std::string& out, const LogState& m, T_TeleAusgabe& c) {
   if (t.stat == StatLineError) {
     if (t.lg > 0) --t.lg;
     const uint8_t code = t.lg >= 0 ? OctetAt(c, t.lg) : 0;
-    out += TextOf(m, kTextLineErrorNames + (code <= 5 ? code : 0));
+    out += LineErrorName(m, code);
   } else if (t.ta == TaRaw104 && t.prot != kProtoVjCompressed && Format(m) != FmtByteSer && !IsPayloadPiece(t)) {
     out += TextOf(m, kTextBeforeFlags);
     AppendTcpFlags(out, m, c, kTextTcpFlags);
@@ -285,6 +285,10 @@ void AppendEventText(std::string& out, const LogState& m, const T_TeleAusgabe& c
 const std::string& StatusText(const LogState& m, int stat) { return TextOf(m, kTextStatus + stat); }
 
 const std::string& PortName(const LogState& m, int ek) { return TextOf(m, kTextPortNames + ek); }
+
+const std::string& LineErrorName(const LogState& m, int code) {
+  return TextOf(m, kTextLineErrorNames + (code >= 0 && code <= 5 ? code : 0));
+}
 
 void AppendLabelColumn(std::string& out, std::string_view label) {
   out += PadRight(label, 9);

@@ -84,6 +84,9 @@ void AppendEventText(std::string& out, const LogState& m, const T_TeleAusgabe& c
 const std::string& StatusText(const LogState& m, int stat);
 /// Text 1175 + `ek`.
 const std::string& PortName(const LogState& m, int ek);
+/// The name of line-error code `code` (1..5; any other as 0) that follows
+/// the status text of a status-1 frame, whose last octet holds the code.
+const std::string& LineErrorName(const LogState& m, int code);
 /// `label` padded to 9 characters, then a colon and two blanks.
 void AppendLabelColumn(std::string& out, std::string_view label);
 /// "first+1-last+1:  " right-aligned in 12 characters (first and last from 0).
