@@ -337,4 +337,19 @@ Asdu MakeAsdu(uint8_t typ, bool sq, int n, uint8_t cot, uint16_t ca, uint32_t io
   return a;
 }
 
+Asdu MakeSegment(uint8_t cot, uint16_t ca, uint32_t ioa, uint16_t nof, uint8_t nos, int length, Rng& rng) {
+  Asdu a;
+  a.typ = 125;
+  a.cot = cot;
+  a.ca = ca;
+  const auto los = static_cast<uint8_t>(std::clamp(length, 1, kMaxSegmentLength));
+  Le24(a.objects, ioa);
+  Le16(a.objects, nof);
+  a.objects.push_back(nos);
+  a.objects.push_back(los);
+  for (int i = 0; i < los; ++i) a.objects.push_back(rng.Octet());
+  a.values.push_back({ioa, {static_cast<double>(nof), static_cast<double>(nos), static_cast<double>(los)}, {}});
+  return a;
+}
+
 }  // namespace qlxs::sim

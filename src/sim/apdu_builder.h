@@ -116,6 +116,14 @@ int MaxObjects(uint8_t typ, bool sq);
 /// length.
 Asdu MakeAsdu(uint8_t typ, bool sq, int n, uint8_t cot, uint16_t ca, uint32_t ioa, Rng& rng, double dt);
 
+/// Longest segment a file segment (type 125) can carry: what is left of an
+/// APDU of 255 octets after the header, the address, NOF, NOS and LOS.
+inline constexpr int kMaxSegmentLength = 236;
+
+/// A file segment (type 125) of file `nof`, section `nos`, with `length`
+/// octets (1 .. `kMaxSegmentLength`) from `rng`.
+Asdu MakeSegment(uint8_t cot, uint16_t ca, uint32_t ioa, uint16_t nof, uint8_t nos, int length, Rng& rng);
+
 /// Appends one information element (without address) of type `typ`. It
 /// knows every type of the monitor and control direction and the file
 /// transfer types; for others it appends nothing and returns false. Its
