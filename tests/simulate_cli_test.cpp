@@ -32,19 +32,26 @@ CliRun Cli(const std::string& args) {
 }
 
 TEST(SimulateCli, WritesTheSimulatedLines) {
-  test::ScratchDir dir;
-  const CliRun r = Cli("--seed 5 --apdus 80 --split 30 --faults garbage,wrong-cause --out1 " + dir.file("a") +
-                    " --out2 " + dir.file("b"));
-  ASSERT_EQ(r.code, 0) << r.output;
-  sim::SimOptions o;
-  o.seed = 5;
-  o.apdus = 80;
-  o.splitPercent = 30;
-  o.faults = sim::FaultBit(sim::Fault::Garbage) | sim::FaultBit(sim::Fault::WrongCause);
-  const sim::SimResult want = sim::SimulateLine(o);
-  EXPECT_EQ(test::ReadFileBytes(dir.file("a")), want.line[0]);
-  EXPECT_EQ(test::ReadFileBytes(dir.file("b")), want.line[1]);
-  EXPECT_NE(r.output.find("APDUs"), std::string::npos);
+  const struct {
+    std::string args;
+    bool allTypes;
+  } cases[] = {{"", false}, {" --all-types", true}};
+  for (const auto& c : cases) {
+    test::ScratchDir dir;
+    const CliRun r = Cli("--seed 5 --apdus 80 --split 30 --faults garbage,wrong-cause --out1 " + dir.file("a") +
+                         " --out2 " + dir.file("b") + c.args);
+    ASSERT_EQ(r.code, 0) << r.output;
+    sim::SimOptions o;
+    o.seed = 5;
+    o.apdus = 80;
+    o.splitPercent = 30;
+    o.faults = sim::FaultBit(sim::Fault::Garbage) | sim::FaultBit(sim::Fault::WrongCause);
+    o.allTypes = c.allTypes;
+    const sim::SimResult want = sim::SimulateLine(o);
+    EXPECT_EQ(test::ReadFileBytes(dir.file("a")), want.line[0]) << c.args;
+    EXPECT_EQ(test::ReadFileBytes(dir.file("b")), want.line[1]) << c.args;
+    EXPECT_NE(r.output.find("APDUs"), std::string::npos);
+  }
 }
 
 TEST(SimulateCli, UsageAndFileErrors) {

@@ -17,6 +17,7 @@ namespace {
 constexpr char kHelp[] =
     "Usage: qlxs-cli simulate --out1 FILE1 --out2 FILE2 [--seed N] [--apdus M]\n"
     "                         [--split PERCENT] [--vj] [--faults LIST] [--fault-every N]\n"
+    "                         [--all-types]\n"
     "\n"
     "Writes the octets of a simulated serial line: a telecontrol station that\n"
     "answers a call, negotiates PPP and talks IEC 60870-5-104 with its control\n"
@@ -29,7 +30,11 @@ constexpr char kHelp[] =
     "  --vj              use Van Jacobson TCP/IP header compression (no split APDUs)\n"
     "  --faults LIST     comma-separated faults to inject, or 'all': wrong-length,\n"
     "                    wrong-cause, undefined-type, lost-segment, garbage\n"
-    "  --fault-every N   about one fault per N APDUs (default 25)\n";
+    "  --fault-every N   about one fault per N APDUs (default 25)\n"
+    "  --all-types       first send every defined type: single objects, several, as many as\n"
+    "                    an APDU holds, sequences; every command with its confirmation\n"
+    "                    (some negative) and termination; a whole file transfer; some\n"
+    "                    with the test bit\n";
 
 int WriteFile(const std::string& path, const sim::Bytes& octets) {
   FILE* f = std::fopen(path.c_str(), "wb");
@@ -60,6 +65,7 @@ int RunSimulate(int argc, char** argv) {
   args.Number("--split", 0, 100, split, "--split takes a percentage from 0 to 100");
   args.Number("--fault-every", 1, 1'000'000, faultEvery, "--fault-every takes a number from 1 to 1000000");
   args.Flag("--vj", o.vj);
+  args.Flag("--all-types", o.allTypes);
   args.Custom("--faults", [&o](const char* v) {
     return sim::ParseFaults(v, o.faults) ? std::string() : std::string("unknown fault in --faults");
   });

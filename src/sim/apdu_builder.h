@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <random>
+#include <vector>
 
 #include "model/apdu.h"
 #include "sim/frame_builder.h"
@@ -57,6 +58,28 @@ enum Cause : uint8_t {
   kCauseCounterRequest = 37,
 };
 
+/// What the builder put into one information object, field by field, so
+/// that a test can compare it with what a monitor decodes.
+///
+/// `fields` holds the element's values in element order, each part of an
+/// octet that has its own meaning as a field of its own: a status octet
+/// (SIQ, DIQ, SEP, SCO, DCO, RCO, COI, QPA) gives its state (bit 0, or bits
+/// 0-1) and then its other bits as they stand; a value gives its number
+/// (a bit string as the unsigned 32-bit number, a measured value or a counter
+/// reading as the signed number it stands for, a float as itself); a
+/// qualifier, quality or sequence octet gives the octet. The file transfer
+/// elements give NOF, then NOS where the element has one, LOF, and the last
+/// octet(s) of the element (FRQ, SRQ, SCQ, LSQ and CHS, AFQ, LOS, SOF); the
+/// segment octets of type 125 are not fields.
+struct ObjectRecord {
+  uint32_t ioa = 0;              ///< the object's address (address + i for element i of a sequence)
+  std::vector<double> fields;    ///< the element's values, as above
+  /// The time tag: milliseconds and the minute octet, and for a seven-octet
+  /// tag the hour octet, the day octet (weekday in bits 5-7), the month
+  /// octet and the year octet. Empty for a type without a time tag.
+  std::vector<int> time;
+};
+
 /// An ASDU ready to be sent: header fields and the information objects as
 /// they go on the line (addresses and elements).
 struct Asdu {
@@ -67,6 +90,9 @@ struct Asdu {
   uint8_t ori = 0;    ///< originator address
   uint16_t ca = 1;    ///< common address
   Bytes objects;      ///< information objects as sent
+  /// The values of each object as `MakeAsdu` built them; faults added to
+  /// `objects` afterwards are not recorded here.
+  std::vector<ObjectRecord> values;
 };
 
 /// The APDU of a U-format frame with the given function.
@@ -77,21 +103,31 @@ Bytes SApdu(uint16_t nr);
 Bytes IApdu(uint16_t ns, uint16_t nr, const Asdu& asdu);
 
 /// Appends a CP56Time2a time tag for the date-time `dt` (days since
-/// 1899-12-30, fraction = time of day).
-void AppendCp56(Bytes& out, double dt);
+/// 1899-12-30, fraction = time of day); its fields go to `time` when given.
+void AppendCp56(Bytes& out, double dt, std::vector<int>* time = nullptr);
 
 /// Largest number of objects an ASDU of type `typ` can carry in one APDU.
 int MaxObjects(uint8_t typ, bool sq);
 
 /// Builds an ASDU of type `typ` with `n` objects (clamped to what fits),
 /// consecutive information object addresses from `ioa`, element values from
-/// `rng` and time tags from `dt`. For type 125 the single element carries a
-/// file segment of `rng`-chosen length.
+/// `rng` and time tags from `dt`; `values` records what each object holds.
+/// For type 125 the single element carries a file segment of `rng`-chosen
+/// length.
 Asdu MakeAsdu(uint8_t typ, bool sq, int n, uint8_t cot, uint16_t ca, uint32_t ioa, Rng& rng, double dt);
+
+/// Longest segment a file segment (type 125) can carry: what is left of an
+/// APDU of 255 octets after the header, the address, NOF, NOS and LOS.
+inline constexpr int kMaxSegmentLength = 236;
+
+/// A file segment (type 125) of file `nof`, section `nos`, with `length`
+/// octets (1 .. `kMaxSegmentLength`) from `rng`.
+Asdu MakeSegment(uint8_t cot, uint16_t ca, uint32_t ioa, uint16_t nof, uint8_t nos, int length, Rng& rng);
 
 /// Appends one information element (without address) of type `typ`. It
 /// knows every type of the monitor and control direction and the file
-/// transfer types; for others it appends nothing and returns false.
-bool AppendElement(Bytes& out, uint8_t typ, Rng& rng, double dt);
+/// transfer types; for others it appends nothing and returns false. Its
+/// values and time tag go to `record` when given.
+bool AppendElement(Bytes& out, uint8_t typ, Rng& rng, double dt, ObjectRecord* record = nullptr);
 
 }  // namespace qlxs::sim

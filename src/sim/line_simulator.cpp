@@ -64,6 +64,10 @@ bool OnlyOneObject(uint8_t typ) { return typ == 39 || typ == 40 || typ >= 45; }
 constexpr uint8_t kCommandTypes[] = {45, 46, 47, 48, 49, 50, 51, 58, 59, 60, 61, 62, 63, 64, 105, 107, 110, 111, 112, 113};
 bool HasTermination(uint8_t typ) { return typ <= 64; }
 
+// The commands of the system in the control direction, with the cause the
+// station answers a read with.
+constexpr uint8_t kSystemCommands[] = {100, 101, 102, 103};
+
 // Types not defined for IEC 104 at all, and types the type list holds but
 // that no station may send.
 constexpr uint8_t kUndefinedTypes[] = {0, 22, 29, 41, 44, 52, 57, 65, 69, 71, 99, 106, 108, 109, 114, 119, 127,
@@ -78,6 +82,7 @@ struct OutApdu {
   size_t sent = 0;          // octets already sent
   uint16_t originProt = 0;  // header of the frame that carried its first octets
   uint8_t originOfs = 0;
+  int asdu = -1;            // index of its ASDU in the result, when kept
 };
 
 struct Side {
@@ -123,7 +128,8 @@ class Simulator {
   void EmitText(Side& s, std::string_view text);
   FrameInfo EmitFrame(Side& s, uint16_t protocol, const Bytes& info, const PppFraming& framing, uint8_t ta);
   FrameInfo SendSegment(Side& s, uint8_t flags, const Bytes& payload, bool single, bool lost = false);
-  void ExpectApdu(Side& s, const Bytes& octets, uint8_t stat, uint8_t ta, uint16_t prot, uint8_t ofs, bool vidKnown);
+  void ExpectApdu(Side& s, const Bytes& octets, uint8_t stat, uint8_t ta, uint16_t prot, uint8_t ofs, bool vidKnown,
+                  int asdu = -1);
   void ExpectPiece(Side& s, const uint8_t* p, size_t n, uint8_t ta, const FrameInfo& f);
 
   void Lcp(Side& s, uint8_t code, uint8_t id, const Bytes& options);
@@ -152,6 +158,11 @@ class Simulator {
   void FileTransfer();
   void TestFrame();
   void Spontaneous();
+  uint8_t MaybeTest();
+  Asdu AnyAddress(Asdu a);
+  void AllMonitorTypes();
+  void AllCommands();
+  void WholeFileTransfer();
   void LostSegment();
 
   SimOptions opt_;
@@ -276,8 +287,9 @@ FrameInfo Simulator::SendSegment(Side& s, uint8_t flags, const Bytes& payload, b
 }
 
 void Simulator::ExpectApdu(Side& s, const Bytes& octets, uint8_t stat, uint8_t ta, uint16_t prot, uint8_t ofs,
-                           bool vidKnown) {
+                           bool vidKnown, int asdu) {
   ExpectedTelegram t;
+  t.asdu = asdu;
   t.stat = stat;
   t.ta = ta;
   t.prot = prot;
@@ -307,6 +319,10 @@ void Simulator::QueueI(Side& s, const Asdu& a, uint8_t stat) {
   OutApdu x;
   x.octets = IApdu(s.vs, s.vr, a);
   x.stat = stat;
+  if (opt_.recordAsdus) {
+    x.asdu = static_cast<int>(r_.asdus.size());
+    r_.asdus.push_back(a);
+  }
   s.vs = (s.vs + 1) & 0x7FFF;
   s.unacked = 0;
   Side& o = Other(s);
@@ -372,7 +388,7 @@ void Simulator::Flush(Side& s) {
       const OutApdu& a = p.apdu;
       const bool whole = p.from == 0 && p.to == a.octets.size();
       if (whole) {
-        ExpectApdu(s, a.octets, a.stat, a.ta, f.prot, f.ofs, f.vidKnown);
+        ExpectApdu(s, a.octets, a.stat, a.ta, f.prot, f.ofs, f.vidKnown, a.asdu);
         cls = a.ta;
         continue;
       }
@@ -383,7 +399,8 @@ void Simulator::Flush(Side& s) {
         s.queue.front().originOfs = f.ofs;
       }
       if (p.to == a.octets.size()) {
-        ExpectApdu(s, a.octets, a.stat == StatOk ? uint8_t{StatReassembled} : a.stat, a.ta, a.originProt, a.originOfs, true);
+        ExpectApdu(s, a.octets, a.stat == StatOk ? uint8_t{StatReassembled} : a.stat, a.ta, a.originProt, a.originOfs, true,
+                   a.asdu);
         cls = a.ta;
       }
     }
@@ -717,7 +734,124 @@ void Simulator::LostSegment() {
   Send(st);
 }
 
+// ---- Every type ------------------------------------------------------------
+
+// The test bit for about one ASDU in eight.
+uint8_t Simulator::MaybeTest() { return rng_.Percent(12) ? kCauseTest : 0; }
+
+// The ASDU with a random originator and common address, and its objects
+// moved to a random address that leaves room for all of them below 2^24.
+Asdu Simulator::AnyAddress(Asdu a) {
+  a.ori = rng_.Octet();
+  a.ca = static_cast<uint16_t>(rng_.Below(0x10000));
+  const uint32_t ioa = rng_.Below(0x1000000u - a.n);
+  const uint32_t first = a.values.empty() ? 0 : a.values.front().ioa;
+  Bytes& o = a.objects;
+  const size_t stride = a.sq ? 0 : o.size() / a.n;
+  for (size_t i = 0; i < (a.sq ? 1u : a.n); ++i) {
+    const uint32_t v = ioa + static_cast<uint32_t>(i);
+    o[i * stride] = static_cast<uint8_t>(v);
+    o[i * stride + 1] = static_cast<uint8_t>(v >> 8);
+    o[i * stride + 2] = static_cast<uint8_t>(v >> 16);
+  }
+  for (ObjectRecord& v : a.values) v.ioa = v.ioa - first + ioa;
+  return a;
+}
+
+// Every monitor type with one object, with several, and with as many as one
+// APDU holds; as a sequence too where the type allows it.
+void Simulator::AllMonitorTypes() {
+  for (const uint8_t typ : kMonitorTypes) {
+    for (const bool sq : {false, true}) {
+      if (sq && !MayUseSequence(typ)) continue;
+      for (const int n : {1, rng_.Between(2, 6), MaxObjects(typ, sq)}) {
+        if (OnlyOneObject(typ) && n > 1) continue;
+        const Asdu a = MakeAsdu(typ, sq, n, kCauseSpontaneous | MaybeTest(), 0, 0, rng_, now_);
+        QueueI(Station(), AnyAddress(a));
+        Send(Station());
+        Advance(1, 30);
+      }
+    }
+  }
+}
+
+// Every command: activation, confirmation (about one in four negative) and,
+// for the commands proper, the termination; the interrogations, the read
+// with its answer and the clock synchronisation.
+void Simulator::AllCommands() {
+  std::vector<uint8_t> types(std::begin(kCommandTypes), std::end(kCommandTypes));
+  types.insert(types.end(), std::begin(kSystemCommands), std::end(kSystemCommands));
+  for (const uint8_t typ : types) {
+    if (typ == 102) {
+      const Asdu read = AnyAddress(MakeAsdu(102, false, 1, kCauseRequest | MaybeTest(), 0, 0, rng_, now_));
+      QueueI(Master(), read);
+      Send(Master());
+      Asdu answer = MakeAsdu(13, false, 1, static_cast<uint8_t>(kCauseRequest | (read.cot & kCauseTest)), read.ca,
+                             read.values.front().ioa, rng_, now_);
+      answer.ori = read.ori;
+      QueueI(Station(), answer);
+      Send(Station());
+      continue;
+    }
+    const Asdu act = AnyAddress(MakeAsdu(typ, false, 1, kCauseActivation | MaybeTest(), 0, 0, rng_, now_));
+    QueueI(Master(), act);
+    Send(Master());
+    Asdu con = act;
+    const bool negative = rng_.Percent(25);
+    con.cot = static_cast<uint8_t>(kCauseActivationCon | (negative ? kCauseNegative : 0) | (act.cot & kCauseTest));
+    QueueI(Station(), con);
+    Send(Station());
+    if ((HasTermination(typ) || typ == 100 || typ == 101) && !negative) {
+      Asdu term = act;
+      term.cot = static_cast<uint8_t>(kCauseActivationTerm | (act.cot & kCauseTest));
+      QueueI(Station(), term);
+      Send(Station());
+    }
+  }
+}
+
+// A file transfer as the control centre runs it: the directory, selecting
+// and calling the file, then per section: section ready, call, segments of
+// the longest length and a shorter last one, last segment, acknowledgement;
+// then last section and the acknowledgement of the file.
+void Simulator::WholeFileTransfer() {
+  Side& st = Station();
+  Side& ms = Master();
+  const uint8_t test = MaybeTest();
+  const uint16_t ca = static_cast<uint16_t>(rng_.Below(0x10000));
+  const auto send = [&](Side& s, uint8_t typ, uint8_t cot, bool sq, int n, uint32_t ioa) {
+    Asdu a = MakeAsdu(typ, sq, n, static_cast<uint8_t>(cot | test), ca, ioa, rng_, now_);
+    QueueI(s, a);
+    Send(s);
+    return a;
+  };
+  send(ms, 122, kCauseRequest, false, 1, 0);
+  send(st, 126, kCauseRequest, true, rng_.Between(1, MaxObjects(126, true)), 0);
+  const uint32_t ioa = rng_.Below(0x1000000u);
+  const auto nof = static_cast<uint16_t>(send(ms, 122, kCauseFileTransfer, false, 1, ioa).values.front().fields.front());
+  send(st, 120, kCauseFileTransfer, false, 1, ioa);
+  send(ms, 122, kCauseFileTransfer, false, 1, ioa);
+  for (int section = 1, sections = rng_.Between(1, 3); section <= sections; ++section) {
+    send(st, 121, kCauseFileTransfer, false, 1, ioa);
+    send(ms, 122, kCauseFileTransfer, false, 1, ioa);
+    for (int left = rng_.Between(1, 3 * kMaxSegmentLength); left > 0; left -= kMaxSegmentLength) {
+      QueueI(st, MakeSegment(static_cast<uint8_t>(kCauseFileTransfer | test), ca, ioa, nof,
+                             static_cast<uint8_t>(section), std::min(left, kMaxSegmentLength), rng_));
+      Send(st);
+    }
+    send(st, 123, kCauseFileTransfer, false, 1, ioa);
+    send(ms, 124, kCauseFileTransfer, false, 1, ioa);
+  }
+  send(st, 123, kCauseFileTransfer, false, 1, ioa);
+  send(ms, 124, kCauseFileTransfer, false, 1, ioa);
+}
+
 void Simulator::Conversation() {
+  if (opt_.allTypes) {
+    AllMonitorTypes();
+    AllCommands();
+    WholeFileTransfer();
+  }
   const bool canLose = (opt_.faults & FaultBit(Fault::LostSegment)) && !opt_.vj;
   while (r_.apdusSent < opt_.apdus) {
     Advance(200, 5000);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "model/telegram.h"
+#include "sim/apdu_builder.h"
 #include "sim/frame_builder.h"
 
 namespace qlxs::sim {
@@ -47,6 +48,16 @@ struct SimOptions {
   uint32_t faults = 0;      ///< faults to inject (`FaultBit`)
   int faultEvery = 25;      ///< about one fault per this many APDUs when faults are asked for
   uint16_t port = 2404;     ///< TCP port of the station
+  /// Before the random conversation, send every defined type of both
+  /// directions: monitor types with one object, with several and with as
+  /// many as fit into one APDU, as sequences (SQ = 1) where the type allows
+  /// them; every command with its confirmation, some of them negative, and
+  /// its termination; a whole file transfer. These ASDUs carry random
+  /// originators, common addresses and object addresses, and some the test
+  /// bit.
+  bool allTypes = false;
+  /// Keep the ASDU of every I-format APDU in `SimResult::asdus`.
+  bool recordAsdus = false;
 };
 
 /// One telegram that a monitor must store for what the simulator sent.
@@ -66,6 +77,10 @@ struct ExpectedTelegram {
   /// The octets are still in the receiver when the line ends; they are
   /// closed by the reception time-out.
   bool closedByTimeout = false;
+  /// With `SimOptions::recordAsdus`, for an I-format APDU: the index in
+  /// `SimResult::asdus` of the ASDU it carries, else -1. An injected fault
+  /// changes the APDU after it was built, so a faulty APDU differs from it.
+  int asdu = -1;
 };
 
 /// The simulation: the octets of both lines and the prediction for each.
@@ -75,6 +90,7 @@ struct SimResult {
   std::array<int, kFaultKinds> faults{};                       ///< faults injected per kind
   int splitApdus = 0;                                          ///< APDUs sent over more than one segment
   int apdusSent = 0;                                           ///< APDUs the two peers sent
+  std::vector<Asdu> asdus;  ///< with `SimOptions::recordAsdus`: the ASDUs sent, in order
 };
 
 /// Runs the simulation.
