@@ -17,6 +17,7 @@
 #include "model/date_time.h"
 #include "render/render.h"
 #include "sim/apdu_builder.h"
+#include "support/apdu_telegram.h"
 #include "support/files.h"
 #include "support/monitor_fixture.h"
 #include "support/scratch_dir.h"
@@ -51,29 +52,9 @@ class ApduLinesTest : public ::testing::Test {
     m.PrgPar.mitlink = mitlink;
   }
 
-  // A telegram of port 1 holding `apdu`, with the connection identity
-  // appended unless `identity` is false.
   static T_Telegramm Telegram(const std::vector<uint8_t>& apdu, uint8_t stat = StatOk, bool identity = true) {
-    T_Telegramm t;
-    ClearTelegram(t);
-    t.stat = stat;
-    const uint8_t control = apdu.size() > 2 ? apdu[2] : 0;
-    t.ta = !(control & 1) ? TaIFormat : (control & 2) ? TaUFormat : TaSFormat;
-    t.ek = kReceiverPort1;
-    t.nr = 7;
-    t.dt = EncodeDateTime({2025, 12, 11, 12, 0, 0, 250});
-    std::copy(apdu.begin(), apdu.end(), t.b);
-    size_t n = apdu.size();
-    if (identity) {
-      const uint8_t vid[12] = {192, 168, 10, 20, 192, 168, 10, 1, 0x09, 0x64, 0x90, 0x06};
-      std::copy(vid, vid + 12, t.b + n);
-      n += 12;
-      t.idm = 12;
-    }
-    t.lg = static_cast<int16_t>(n);
-    return t;
+    return test::ApduTelegram(apdu, stat, identity);
   }
-
   // Every piece of telegram t, and the line number of each in `numbers`.
   Lines Pieces(const T_Telegramm& t, std::vector<int>* numbers = nullptr) {
     view.dtalt = 0;

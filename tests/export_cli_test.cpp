@@ -10,6 +10,7 @@
 
 #include "config/filter_file.h"
 #include "model/telegram.h"
+#include "support/apdu_telegram.h"
 #include "support/files.h"
 #include "support/records_listing.h"
 #include "support/run_cli.h"
@@ -22,13 +23,7 @@ using test::CliResult;
 using test::RunCli;
 using test::ScratchDir;
 
-std::vector<std::string> Lines(const std::string& s) {
-  std::vector<std::string> out;
-  size_t start = 0;
-  for (size_t end; (end = s.find('\n', start)) != std::string::npos; start = end + 1)
-    out.push_back(s.substr(start, end - start));
-  return out;
-}
+std::vector<std::string> Lines(const std::string& s) { return test::SplitLines(s); }
 
 class ExportCommand : public ::testing::Test {
  protected:

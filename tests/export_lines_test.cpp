@@ -18,6 +18,7 @@
 #include "model/date_time.h"
 #include "render/render.h"
 #include "sim/apdu_builder.h"
+#include "support/apdu_telegram.h"
 #include "support/files.h"
 #include "support/monitor_fixture.h"
 #include "support/scratch_dir.h"
@@ -71,24 +72,7 @@ class ExportLinesTest : public ::testing::Test {
     m.PrgPar.mitzeit = m.PrgPar.mitlink = m.PrgPar.nur104 = 1;
   }
 
-  // A telegram of port 1 holding `apdu` and the connection identity.
-  static T_Telegramm Telegram(const Bytes& apdu, uint8_t stat = StatOk) {
-    T_Telegramm t;
-    ClearTelegram(t);
-    t.stat = stat;
-    const uint8_t control = apdu.size() > 2 ? apdu[2] : 0;
-    t.ta = !(control & 1) ? TaIFormat : (control & 2) ? TaUFormat : TaSFormat;
-    t.ek = kReceiverPort1;
-    t.nr = 7;
-    t.dt = EncodeDateTime({2025, 12, 11, 12, 0, 0, 250});
-    std::copy(apdu.begin(), apdu.end(), t.b);
-    const uint8_t vid[12] = {192, 168, 10, 20, 192, 168, 10, 1, 0x09, 0x64, 0x90, 0x06};
-    std::copy(vid, vid + 12, t.b + apdu.size());
-    t.idm = 12;
-    t.lg = static_cast<int16_t>(apdu.size() + 12);
-    return t;
-  }
-
+  static T_Telegramm Telegram(const Bytes& apdu, uint8_t stat = StatOk) { return test::ApduTelegram(apdu, stat); }
   Lines Pieces(const T_Telegramm& t) {
     BeginTelegram(m, view, t);
     Lines pieces;

@@ -9,6 +9,7 @@
 #include "config/filter_file.h"
 #include "log/log_format.h"
 #include "model/telegram.h"
+#include "support/apdu_telegram.h"
 #include "support/files.h"
 #include "support/hex.h"
 #include "support/records_listing.h"
@@ -22,13 +23,7 @@ using test::CliResult;
 using test::RunCli;
 using test::ScratchDir;
 
-std::vector<std::string> Lines(const std::string& s) {
-  std::vector<std::string> out;
-  size_t start = 0;
-  for (size_t end; (end = s.find('\n', start)) != std::string::npos; start = end + 1)
-    out.push_back(s.substr(start, end - start));
-  return out;
-}
+std::vector<std::string> Lines(const std::string& s) { return test::SplitLines(s); }
 
 // A header line starts with the telegram number in 12 columns and the port name.
 bool IsHeader(const std::string& line) {

@@ -23,12 +23,6 @@ constexpr int kMaxCaFields = 4;
 constexpr int kMaxIoaFields = 5;
 // Types above this one are private: their objects are not located by size.
 constexpr int kLastStandardType = 127;
-// Offsets in `b` of the ASDU octets the criteria read.
-constexpr int kTypOffset = 6;
-constexpr int kStrukOffset = 7;
-constexpr int kUrsOffset = 8;
-constexpr int kOriOffset = 9;
-constexpr int kCaOffset = 10;
 // Offset in `b` of the first control octet.
 constexpr int kControl1Offset = 2;
 // A first control octet with either of these bits set is TESTFR in U format.

@@ -26,6 +26,18 @@ inline constexpr int kApduHeaderSize = 12;
 /// Octets of an information object address.
 inline constexpr int kIoaSize = 3;
 
+/// Offsets of the APDU fields in the data of a telegram (the fields of
+/// `T_ApduView`): the length octet, the two control words, type, structure
+/// qualifier, cause octet, originator and common address.
+inline constexpr int kTlgOffset = 1;
+inline constexpr int kSnrOffset = 2;
+inline constexpr int kRnrOffset = 4;
+inline constexpr int kTypOffset = 6;
+inline constexpr int kStrukOffset = 7;
+inline constexpr int kUrsOffset = 8;
+inline constexpr int kOriOffset = 9;
+inline constexpr int kCaOffset = 10;
+
 /// Bits of control octet 1 that tell the format: bit 0 clear is I format;
 /// bit 0 set and bit 1 clear is S format; both set is U format.
 inline constexpr uint8_t kApciNotI = 0x01;

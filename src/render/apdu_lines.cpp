@@ -45,15 +45,6 @@ constexpr int kTextTestShort = 1447;
 constexpr int kTextNegativeShort = 1448;
 constexpr int kTextOriginatorShort = 1449;
 
-// Offsets in `b` of the APDU fields read here.
-constexpr int kTlgOffset = 1;
-constexpr int kSnrOffset = 2;
-constexpr int kRnrOffset = 4;
-constexpr int kTypOffset = 6;
-constexpr int kStrukOffset = 7;
-constexpr int kUrsOffset = 8;
-constexpr int kOriOffset = 9;
-constexpr int kCaOffset = 10;
 // The first element of an I-format APDU: behind the first object address.
 constexpr int kFirstElementOffset = kApduHeaderSize + kIoaSize;
 

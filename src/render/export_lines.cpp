@@ -20,14 +20,6 @@ namespace qlxs {
 
 namespace {
 
-// Offsets in the data of the APDU fields of the first line.
-constexpr int kSnrOffset = 2;
-constexpr int kRnrOffset = 4;
-constexpr int kTypOffset = 6;
-constexpr int kStrukOffset = 7;
-constexpr int kUrsOffset = 8;
-constexpr int kOriOffset = 9;
-constexpr int kCaOffset = 10;
 // Data octets from which an I-format APDU has objects.
 constexpr int kDataWithObject = kApduHeaderSize;
 // The first line is line 3 of the plan; later lines count on from it.
