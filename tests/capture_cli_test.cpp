@@ -701,3 +701,35 @@ TEST(CaptureCli, AReaderThatGoesAwayEndsThePcapngStreamButNotTheCapture) {
 
 }  // namespace
 }  // namespace qlxs
+
+namespace qlxs {
+namespace {
+
+// The demo line headless: no devices needed, telegrams printed live, the
+// log in the demo's own data directory, the user's port map untouched.
+TEST(CaptureCli, DemoCapturesTheSimulatedLineIntoItsOwnLog) {
+  CaptureEnv env;
+  ASSERT_EQ(MakeDirectories(env.DataDir()), 0);
+  const std::string portMap = "4 /dev/ttyUSB0\n5 /dev/ttyUSB1\n";
+  ASSERT_TRUE(test::WriteFile(env.DataDir() + "ports.map", portMap));
+
+  const test::CliResult r = env.Run({"capture", "--demo", "--duration", "1"});
+  EXPECT_EQ(r.exit, 0) << r.err;
+  EXPECT_NE(r.err.find("capturing the demo line from COM4 (/dev/pts/"), std::string::npos) << r.err;
+  const Rows printed = test::ParseRecordsListing(r.out);
+  EXPECT_EQ(CountStat(r.out, StatPortOpened), 2);
+  EXPECT_EQ(CountStat(r.out, StatPortClosed), 2);
+  const auto line = std::count_if(printed.begin(), printed.end(), [](const T_Telegramm& t) { return t.ta != TaEvent; });
+  EXPECT_GE(line, 1) << "the modem's RING comes within the first tenth of a second\n" << r.out;
+
+  const std::string log = env.DataDir() + "demo/QLXSLog.lg4";
+  EXPECT_EQ(env.Records(log).size(), printed.size()) << "everything printed is in the demo's log";
+  EXPECT_EQ(test::ReadFile(env.DataDir() + "ports.map"), portMap);
+  EXPECT_FALSE(IsFile(env.DataDir() + "QLXSLog.lg4")) << "no log in the user's data directory";
+
+  const test::CliResult usage = env.Run({"capture", "--demo", "--device1", "/dev/ttyUSB0"});
+  EXPECT_EQ(usage.exit, 2) << usage.err;
+}
+
+}  // namespace
+}  // namespace qlxs

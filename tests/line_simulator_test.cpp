@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -169,6 +170,64 @@ TEST(LineSimulator, InjectedFaultsArePredicted) {
       if (IsApdu(t)) {
         EXPECT_TRUE(t.stat == StatOk || t.stat == StatReassembled) << int(t.stat);
       }
+}
+
+// The runs put both lines together in sending order: taken apart again per
+// line they give each line's octets, and their times never go back.
+TEST(LineSimulator, RunsInterleaveBothLinesInSendingOrder) {
+  for (const SimOptions& o : Variants()) {
+    const SimResult r = SimulateLine(o);
+    Bytes rebuilt[2];
+    size_t at[2] = {0, 0};
+    double time = 0;
+    int switches = 0;
+    for (size_t i = 0; i < r.runs.size(); ++i) {
+      const LineRun& run = r.runs[i];
+      ASSERT_LT(run.line, 2);
+      ASSERT_GT(run.size, 0u);
+      EXPECT_GE(run.time, time) << "run " << i;
+      time = run.time;
+      const Bytes& line = r.line[run.line];
+      ASSERT_LE(at[run.line] + run.size, line.size());
+      rebuilt[run.line].insert(rebuilt[run.line].end(), line.begin() + static_cast<long>(at[run.line]),
+                               line.begin() + static_cast<long>(at[run.line] + run.size));
+      at[run.line] += run.size;
+      switches += i > 0 && r.runs[i - 1].line != run.line;
+    }
+    EXPECT_EQ(rebuilt[0], r.line[0]) << "seed " << o.seed;
+    EXPECT_EQ(rebuilt[1], r.line[1]) << "seed " << o.seed;
+    EXPECT_GT(switches, 20) << "the two sides take turns";
+  }
+}
+
+// An endless line begins as the finite one of the same options and goes on
+// seamlessly: its pieces joined are the start of a longer finite line.
+TEST(LineSimulator, EndlessLineContinuesTheFiniteOne) {
+  SimOptions o;
+  o.seed = 1;
+  o.apdus = 400;
+  o.faults = kAllFaults;
+  o.faultEvery = 10;
+  const SimResult finite = SimulateLine(o);
+  EndlessLine endless(o);
+  Bytes joined[2];
+  std::vector<double> times;
+  for (int piece = 0; piece < 3; ++piece) {
+    const SimResult r = endless.Next(30);
+    EXPECT_GE(r.apdusSent, 30);
+    for (int l = 0; l < 2; ++l) joined[l].insert(joined[l].end(), r.line[l].begin(), r.line[l].end());
+    ASSERT_FALSE(r.runs.empty());
+    times.push_back(r.runs.front().time);
+  }
+  EXPECT_LT(times[0], times[1]);
+  EXPECT_LT(times[1], times[2]);
+  for (int l = 0; l < 2; ++l) {
+    ASSERT_LT(joined[l].size(), finite.line[l].size());
+    EXPECT_TRUE(std::equal(joined[l].begin(), joined[l].end(), finite.line[l].begin())) << "line " << l + 1;
+  }
+  const SimResult more = endless.Next(500);
+  EXPECT_GE(more.apdusSent, 500);
+  EXPECT_FALSE(more.line[0].empty());
 }
 
 TEST(LineSimulator, FaultNamesParse) {

@@ -31,6 +31,14 @@ int StartupExitCode(StartupResult r);
 /// `first` stay 0 and the reason is reported.
 StartupResult StartUp(Monitor& m, const std::string& progDir, const std::string& lockDir);
 
+/// The start-up of a monitor that keeps to a data directory of its own,
+/// `dataDir` (created when missing), such as the demo: as `StartUp`, but
+/// the instance number is claimed among the lock files in `dataDir`, the
+/// settings are read from the settings file there, and the port map stays
+/// empty for the caller to fill. The user store, the user's data folder
+/// and its port map are neither read nor written.
+StartupResult StartUpIn(Monitor& m, const std::string& progDir, const std::string& dataDir);
+
 /// Reads `ports.map` of the data directory into `m.portMap`; each ignored
 /// line or read error is shown as a warning naming the file and line.
 void LoadPortMapOf(Monitor& m);

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "app/demo_line.h"
 #include "app/general_parameters.h"
 #include "app/monitor.h"
 #include "app/online.h"
@@ -33,6 +34,7 @@
 #include "cli/record_line.h"
 #include "config/language_texts.h"
 #include "config/prg_par.h"
+#include "config/settings.h"
 #include "log/telegram_log.h"
 #include "model/typed_file.h"
 #include "pcap/pcapng_file.h"
@@ -51,6 +53,7 @@ constexpr char kHelp[] =
     "Usage: qlxs-cli capture --log LOG [--device1 DEV] [--device2 DEV] [--baud N]\n"
     "                        [--parity none|odd|even|mark|space] [--data N] [--stop N]\n"
     "                        [--duration SECONDS] [--format F] [--pcapng FILE|-]\n"
+    "       qlxs-cli capture --demo [--log LOG] [--baud N] ... [--duration SECONDS] ...\n"
     "\n"
     "Captures live from one or two serial ports with the same receivers, store and\n"
     "timer as the desktop program. Every telegram stored in the telegram log LOG\n"
@@ -71,7 +74,15 @@ constexpr char kHelp[] =
     "starts, and again each time the ring has gone round once more.\n"
     "\n"
     "Options:\n"
-    "  --log LOG           the telegram log file (required)\n"
+    "  --log LOG           the telegram log file (required, except with --demo)\n"
+    "  --demo              capture the demo line instead of serial ports: two\n"
+    "                      pseudo-terminals on which the built-in line simulator\n"
+    "                      plays a telecontrol station and its control centre in\n"
+    "                      real time at the baud rate, until capture stops. The\n"
+    "                      demo keeps to its data directory, demo/ in the data\n"
+    "                      directory below, with its own settings and log (the\n"
+    "                      default LOG); the user's settings, ports.map and logs\n"
+    "                      are not touched. Takes no --device1 or --device2.\n"
     "  --device1 DEV       the first port: a device path such as /dev/ttyUSB0, or a\n"
     "                      COM number 1..255 looked up in ports.map (0: not used)\n"
     "  --device2 DEV       the second port, in the same way\n"
@@ -151,6 +162,7 @@ struct Options {
   double duration = 0;  // seconds; 0: until a signal
   int format = 0;       // 0: the lines of 'records', else an output format
   std::string pcapng;   // --pcapng: file, "-" for standard output, empty for none
+  bool demo = false;    // --demo: the demo line instead of serial ports
 };
 
 int ParityIndex(const std::string& s) {
@@ -163,6 +175,7 @@ int ParityIndex(const std::string& s) {
 // The options of capture, declared on `args`.
 void DeclareOptions(ArgParser& args, Options& o) {
   args.Text("--log", o.log);
+  args.Flag("--demo", o.demo);
   for (int p = 0; p < 2; ++p)
     args.Custom(p == 0 ? "--device1" : "--device2", [&o, p](const char* v) {
       o.device[p] = v;
@@ -380,8 +393,8 @@ std::string PortText(const Monitor& m, const T_ComVar& port) {
 // tick work, and writes the telegrams printed meanwhile. Returns the exit
 // status: 0 when stopped by a signal or after `duration` seconds (0: no
 // limit), 1 when the log or standard output could not be written, 3 when
-// every port was lost.
-int CaptureUntilStopped(Monitor& m, Clock& clock, int sigFd, double duration, Output& out) {
+// every port was lost. `demo`, when set, plays the demo line on every tick.
+int CaptureUntilStopped(Monitor& m, Clock& clock, int sigFd, double duration, Output& out, DemoLine* demo) {
   using Steady = std::chrono::steady_clock;
   const auto end =
       Steady::now() + std::chrono::duration_cast<Steady::duration>(std::chrono::duration<double>(duration));
@@ -415,6 +428,8 @@ int CaptureUntilStopped(Monitor& m, Clock& clock, int sigFd, double duration, Ou
         if (fds[i].revents != 0 && polled[i]->se.open) ServicePort(m, *polled[i]);
     }
     if (static_cast<int32_t>(clock.Tick() - nextTick) >= 0) {
+      // The demo line plays what is due; the ports read it at the next wait.
+      if (demo) demo->Pump(clock.Tick(), LineOctetsPerSecond(m));
       if (TimerTick(m).wentOffline) logWriteFailed = true;
       nextTick += kTickMs;
       // After a long stall (a suspended process) the ticks do not catch up in a burst.
@@ -454,9 +469,9 @@ int RunCapture(int argc, char** argv) {
   ArgParser args("capture", kHelp);
   DeclareOptions(args, o);
   if (const int rc = args.Parse(argc, argv); rc >= 0) return rc;
-  if (o.log.empty()) return args.Fail("--log LOG is required");
-  if (!o.pcapng.empty() && o.pcapng != "-" && SameFile(o.log, o.pcapng))
-    return args.Fail("--log and --pcapng name the same file");
+  if (o.log.empty() && !o.demo) return args.Fail("--log LOG is required");
+  if (o.demo && (o.deviceGiven[0] || o.deviceGiven[1]))
+    return args.Fail("--demo captures the demo line; it takes no --device1 or --device2");
 
   // A reader that goes away must not kill the capture before the log is written back.
   std::signal(SIGPIPE, SIG_IGN);
@@ -466,10 +481,20 @@ int RunCapture(int argc, char** argv) {
     return kExitFailure;
   }
 
+  std::unique_ptr<DemoLine> demo;
+  if (o.demo) {
+    demo = std::make_unique<DemoLine>();
+    if (!demo->ok()) {
+      std::fprintf(stderr, "qlxs-cli capture: the demo line cannot be set up: %s\n", demo->error().c_str());
+      return kExitFailure;
+    }
+  }
+
   SystemClock clock;
   StderrMessageSink sink;
   auto m = std::make_unique<Monitor>(clock, sink);
-  const StartupResult started = StartUp(*m, ProgramDirectory(ExecutableDirectory()), RuntimeDirectory());
+  const std::string progDir = ProgramDirectory(ExecutableDirectory());
+  const StartupResult started = demo ? StartUpDemo(*m, progDir) : StartUp(*m, progDir, RuntimeDirectory());
   if (started != StartupResult::Run) return StartupExitCode(started);
 
   TermiosSerialPort serial[2];
@@ -480,6 +505,10 @@ int RunCapture(int argc, char** argv) {
   // option of the settings does not replace it.
   m->PrgPar.opt[kOptDailyLog] = 0;
   m->PrgPar.online = 0;
+  // The demo writes into its own log unless told otherwise.
+  if (o.log.empty()) o.log = FileNameFor(*m, kTextLogFile);
+  if (!o.pcapng.empty() && o.pcapng != "-" && SameFile(o.log, o.pcapng))
+    return args.Fail("--log and --pcapng name the same file");
   const bool logExisted = IsFile(o.log);
   m->AllgVar.logopt = true;
   LogOpen(*m, o.log, false);
@@ -497,6 +526,7 @@ int RunCapture(int argc, char** argv) {
     return code;
   };
   if (const std::string problem = ApplyOptions(*m, o); !problem.empty()) return giveUp(args.Fail(problem));
+  if (demo) demo->MapPorts(*m);
   if (const int rc = CheckDevices(*m, args); rc != 0) return giveUp(rc);
 
   Output out;
@@ -539,10 +569,10 @@ int RunCapture(int argc, char** argv) {
     out.Flush();
     return giveUp(kExitFailure);
   }
-  std::fprintf(stderr, "qlxs-cli capture: capturing from %s at %s into %s; stop with Ctrl-C\n", what.c_str(),
-               PortSummary(*m, m->ports[0].bp).c_str(), o.log.c_str());
+  std::fprintf(stderr, "qlxs-cli capture: capturing %sfrom %s at %s into %s; stop with Ctrl-C\n",
+               demo ? "the demo line " : "", what.c_str(), PortSummary(*m, m->ports[0].bp).c_str(), o.log.c_str());
 
-  int exitCode = CaptureUntilStopped(*m, clock, sigFd, o.duration, out);
+  int exitCode = CaptureUntilStopped(*m, clock, sigFd, o.duration, out, demo.get());
   if (exitCode == kExitAllPortsLost)
     std::fprintf(stderr, "qlxs-cli capture: no port is left open; capture ended. What was received is in %s\n",
                  o.log.c_str());

@@ -101,13 +101,17 @@ void LoadSettingsToRead(ConfigState& m) {
   ReadSettingsFile(FileNameFor(m, kTextSettingsFile), m.PrgPar);
 }
 
-int SaveSettings(ConfigState& m) {
-  const int storeErr = WriteStoredDataDirectory(m.AllgVar.DataDir);
+int SaveSettingsFile(ConfigState& m) {
   T_PrgPar& p = m.PrgPar;
   p.lg = kSettingsFileSize;
   p.vers = kSettingsVersion;
   p.txtdat.assign(m.AllgVar.dtOaTxt);
-  const int err = WriteSettingsFile(FileNameFor(m, kTextSettingsFile), p);
+  return WriteSettingsFile(FileNameFor(m, kTextSettingsFile), p);
+}
+
+int SaveSettings(ConfigState& m) {
+  const int storeErr = WriteStoredDataDirectory(m.AllgVar.DataDir);
+  const int err = SaveSettingsFile(m);
   return storeErr != 0 ? storeErr : err;
 }
 

@@ -59,9 +59,14 @@ void LoadSettings(ConfigState& m);
 /// settings file the defaults stay. Needs `AllgVar.ProgDir`; sets `pnr` 1.
 void LoadSettingsToRead(ConfigState& m);
 
+/// Writes the settings to the settings file of the data directory (with
+/// `lg`, `vers` and `txtdat` = `AllgVar.dtOaTxt` brought up to date), and
+/// nothing else. Returns 0 or an errno value.
+int SaveSettingsFile(ConfigState& m);
+
 /// Writes the data directory to the user store and the settings to the
-/// settings file (with `lg`, `vers` and `txtdat` = `AllgVar.dtOaTxt`
-/// brought up to date). Returns 0 or the errno value of the first failure.
+/// settings file (`SaveSettingsFile`). Returns 0 or the errno value of the
+/// first failure.
 int SaveSettings(ConfigState& m);
 
 }  // namespace qlxs

@@ -112,10 +112,13 @@ struct FrameInfo {
   bool vidKnown = true;
 };
 
+}  // namespace
+
 class Simulator {
  public:
   explicit Simulator(const SimOptions& o) : opt_(o), rng_(o.seed) {}
   SimResult Run();
+  SimResult Next(int apdus);
 
  private:
   Side& Station() { return side_[0]; }
@@ -123,6 +126,8 @@ class Simulator {
   Side& Other(Side& s) { return side_[1 - s.line]; }
   std::vector<ExpectedTelegram>& Expect(Side& s) { return r_.expected[s.line]; }
   void Advance(int lo, int hi) { now_ += rng_.Between(lo, hi) / 86'400'000.0; }
+  void Put(Side& s, const uint8_t* p, size_t n);
+  void Begin();
 
   T_VId VidOf(Side& s);
   void EmitText(Side& s, std::string_view text);
@@ -172,7 +177,9 @@ class Simulator {
   double now_ = 0;
   uint16_t ca_ = 1;
   size_t nextMonitorType_ = 0;
+  bool begun_ = false;
 };
+
 
 T_VId Simulator::VidOf(Side& s) {
   Side& o = Other(s);
@@ -186,13 +193,24 @@ T_VId Simulator::VidOf(Side& s) {
   return v;
 }
 
+// Octets on the side's line, recorded as a run of their own when the other
+// line spoke last or time has passed since.
+void Simulator::Put(Side& s, const uint8_t* p, size_t n) {
+  Bytes& line = r_.line[s.line];
+  line.insert(line.end(), p, p + n);
+  std::vector<LineRun>& runs = r_.runs;
+  if (runs.empty() || runs.back().line != s.line || runs.back().time != now_)
+    runs.push_back({static_cast<uint8_t>(s.line), 0, now_});
+  runs.back().size += static_cast<uint32_t>(n);
+}
+
 // Text on a line that is out of flag synchronisation: the receiver closes a
 // line at LF when it holds more than two octets and began with CR or LF;
 // other octets stay in the receiver until something closes them.
 void Simulator::EmitText(Side& s, std::string_view text) {
   for (char ch : text) {
     const auto c = static_cast<uint8_t>(ch);
-    r_.line[s.line].push_back(c);
+    Put(s, &c, 1);
     s.pending.push_back(c);
     s.pendingInSync = s.inSync;
     if (!s.inSync && c == kLf && s.pending.size() > 2 && (s.pending[0] == kCr || s.pending[0] == kLf)) {
@@ -211,8 +229,7 @@ FrameInfo Simulator::EmitFrame(Side& s, uint16_t protocol, const Bytes& info, co
   const bool openingFlag = !s.inSync || !s.pending.empty() || rng_.Percent(30);
   Bytes octets;
   AppendPppFrame(octets, protocol, info.data(), info.size(), framing, openingFlag);
-  Bytes& line = r_.line[s.line];
-  line.insert(line.end(), octets.begin(), octets.end());
+  Put(s, octets.data(), octets.size());
 
   size_t skip = 0;
   if (!s.pending.empty()) {
@@ -443,7 +460,7 @@ void Simulator::MaybeGarbage(Side& s) {
     const uint8_t c = rng_.Octet();
     if (c != kPppFlag && c != kPppEscape) g.push_back(c);
   }
-  r_.line[s.line].insert(r_.line[s.line].end(), g.begin(), g.end());
+  Put(s, g.data(), g.size());
   s.pending = g;
   s.pendingInSync = true;
   ++r_.faults[static_cast<int>(Fault::Garbage)];
@@ -917,7 +934,7 @@ void Simulator::Closing() {
   }
 }
 
-SimResult Simulator::Run() {
+void Simulator::Begin() {
   Side& st = Station();
   Side& ms = Master();
   st.line = 0;
@@ -937,15 +954,40 @@ SimResult Simulator::Run() {
                     1 + static_cast<int>(rng_.Below(28))) +
          rng_.Below(86'000'000) / 86'400'000.0;
   if (opt_.vj) opt_.splitPercent = 0;  // see SimOptions: compressed frames carry whole APDUs
+  begun_ = true;
+}
 
+SimResult Simulator::Run() {
+  Begin();
   Opening();
   Conversation();
   Closing();
   return std::move(r_);
 }
 
-}  // namespace
+// The APDU count of the result runs on from piece to piece, so each piece
+// ends once `apdus` more have been sent.
+SimResult Simulator::Next(int apdus) {
+  const int sent = r_.apdusSent;
+  r_ = SimResult{};
+  r_.apdusSent = sent;
+  opt_.apdus = sent + apdus;
+  if (!begun_) {
+    Begin();
+    Opening();
+  }
+  Conversation();
+  SimResult piece = std::move(r_);
+  r_ = SimResult{};
+  r_.apdusSent = piece.apdusSent;
+  piece.apdusSent -= sent;
+  return piece;
+}
 
 SimResult SimulateLine(const SimOptions& options) { return Simulator(options).Run(); }
+
+EndlessLine::EndlessLine(const SimOptions& options) : sim_(std::make_unique<Simulator>(options)) {}
+EndlessLine::~EndlessLine() = default;
+SimResult EndlessLine::Next(int apdus) { return sim_->Next(apdus); }
 
 }  // namespace qlxs::sim

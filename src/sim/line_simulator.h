@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -83,9 +84,19 @@ struct ExpectedTelegram {
   int asdu = -1;
 };
 
+/// A run of octets that one side sent in one go. The runs of both lines in
+/// the order the peers sent them interleave the two lines as a monitor that
+/// taps both sees them.
+struct LineRun {
+  uint8_t line = 0;   ///< 0: line 1, 1: line 2
+  uint32_t size = 0;  ///< octets, the next ones of that line
+  double time = 0;    ///< simulated local time at which the run begins (date-time number)
+};
+
 /// The simulation: the octets of both lines and the prediction for each.
 struct SimResult {
   std::array<Bytes, 2> line;                                   ///< octets of line 1 and line 2
+  std::vector<LineRun> runs;                                   ///< both lines in the order they were sent
   std::array<std::vector<ExpectedTelegram>, 2> expected;       ///< telegrams per line, in order
   std::array<int, kFaultKinds> faults{};                       ///< faults injected per kind
   int splitApdus = 0;                                          ///< APDUs sent over more than one segment
@@ -95,5 +106,27 @@ struct SimResult {
 
 /// Runs the simulation.
 SimResult SimulateLine(const SimOptions& options);
+
+class Simulator;
+
+/// A line that never ends: the opening of `SimulateLine`, then its
+/// conversation for as long as it is asked for, piece by piece, without the
+/// closing. The same options give the same line.
+class EndlessLine {
+ public:
+  explicit EndlessLine(const SimOptions& options);
+  ~EndlessLine();
+  EndlessLine(const EndlessLine&) = delete;
+  EndlessLine& operator=(const EndlessLine&) = delete;
+
+  /// The next piece of the line: the first one holds the opening, each
+  /// goes on until about `apdus` more APDUs have been sent. An APDU may
+  /// begin in one piece and end in the next; `expected` describes each
+  /// piece's frames only as far as its octets reach.
+  SimResult Next(int apdus);
+
+ private:
+  std::unique_ptr<Simulator> sim_;
+};
 
 }  // namespace qlxs::sim
