@@ -4,6 +4,8 @@
 #include <cctype>
 
 #include "config/config_state.h"
+#include "config/element_texts.h"
+#include "config/settings.h"
 
 namespace qlxs {
 
@@ -11,8 +13,6 @@ namespace {
 
 constexpr int kTagFirstFormat = 3;  // FmtLogisch
 constexpr int kTagExport = 7;       // FmtExport
-constexpr int kTextLogExtension = 1200;
-constexpr int kTextElementExtension = 1430;
 constexpr int kTextMenuButtons = 504;
 
 // Option indexes that switch function keys on.

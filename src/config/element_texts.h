@@ -31,6 +31,11 @@
 
 namespace qlxs {
 
+/// Language texts of element text files: their extension, and the name of
+/// the file loaded when none is named.
+inline constexpr int kTextElementExtension = 1430;
+inline constexpr int kTextDefaultElements = 1431;
+
 struct ConfigState;
 struct T_AllgVar;
 
