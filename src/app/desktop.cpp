@@ -392,7 +392,13 @@ PanelShade Desktop::PanelShadeOf(int i) const {
   }
 }
 
-std::string Desktop::Caption() const { return InstanceSuffix(m.AllgVar.pnr) + Text(m.AllgVar, kTextCaption); }
+std::string Desktop::Caption() const {
+  // The caption text starts with a blank that separates it from the
+  // instance number; the first instance shows none.
+  const std::string suffix = InstanceSuffix(m.AllgVar.pnr);
+  const std::string& text = Text(m.AllgVar, kTextCaption);
+  return suffix.empty() ? text.substr(std::min(text.size(), text.find_first_not_of(' '))) : suffix + text;
+}
 
 std::string Desktop::OnlineButtonHint() const {
   return Text(m.AllgVar, kTextOnlineHint + (m.PrgPar.online ? 1 : 0));

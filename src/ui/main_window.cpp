@@ -217,7 +217,10 @@ void TfmMain::BuildActions() {
     a->setData(tag);
     a->setShortcut(QKeySequence(Qt::Key_0 + tag));
     a->setShortcutContext(Qt::WindowShortcut);
-    connect(a, &QAction::triggered, this, [this, tag] { desktop_->ViewActionClick(tag); });
+    connect(a, &QAction::triggered, this, [this, tag] {
+      desktop_->ViewActionClick(tag);
+      RefreshControls();  // a click that changed nothing leaves the check mark as it was
+    });
     addAction(a);
     viewActions_[static_cast<size_t>(tag)] = a;
   }
@@ -227,7 +230,10 @@ void TfmMain::BuildActions() {
   auto make = [this](auto slot) {
     QAction* a = new QAction(this);
     a->setCheckable(true);
-    connect(a, &QAction::triggered, this, slot);
+    connect(a, &QAction::triggered, this, [this, slot] {
+      slot();
+      RefreshControls();
+    });
     addAction(a);
     return a;
   };

@@ -49,6 +49,8 @@ class TfmMain final : public QMainWindow, public DesktopWindow, private CanvasGe
   QAction* goOfflineAction() const { return aGoOffl_; }
   QTableWidget* statusGrid() const { return tbSt_; }
   QScrollBar* scrollBar() const { return scbrLog_; }
+  /// The 54 ms timer (tests stop it and tick by hand).
+  QTimer* timer() const { return oTimer_; }
   /// The text of status panel i as shown.
   QString panelText(int i) const;
   /// The telegram view as drawn (the backing pixmap).
