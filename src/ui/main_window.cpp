@@ -170,8 +170,11 @@ TfmMain::TfmMain(Monitor& m, const std::vector<std::string>& args, QWidget* pare
   tbSt_ = new QTableWidget(3, 8, area_);
   tbSt_->horizontalHeader()->hide();
   tbSt_->verticalHeader()->hide();
-  tbSt_->setEnabled(false);
+  // Read only and never focused; left enabled so that the counters stay legible.
+  tbSt_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  tbSt_->setSelectionMode(QAbstractItemView::NoSelection);
   tbSt_->setFocusPolicy(Qt::NoFocus);
+  tbSt_->verticalHeader()->setDefaultSectionSize(tbSt_->fontMetrics().height() + 6);
   tbSt_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   tbSt_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   tbSt_->hide();
