@@ -1,0 +1,128 @@
+#pragma once
+/// The main window of the desktop program: the control bar with the menu
+/// buttons, the port indicators and the online and view buttons, the status
+/// grid of the online view, the scroll bar of the log view, the status bar
+/// with its six panels, and the telegram view drawn on a `QtCanvas`. The
+/// window only forwards: every decision is taken by its `Desktop`.
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QMainWindow>
+
+#include "app/desktop.h"
+#include "platform/termios_serial_port.h"
+#include "ui/qt_canvas.h"
+
+class QAction;
+class QActionGroup;
+class QMenu;
+class QScrollBar;
+class QSocketNotifier;
+class QTableWidget;
+class QTimer;
+class QToolButton;
+
+namespace qlxs {
+
+struct Monitor;
+class ViewArea;
+class PanelBar;
+
+class TfmMain final : public QMainWindow, public DesktopWindow, private CanvasGeometry {
+  Q_OBJECT
+ public:
+  /// Creates the window for monitor `m` (started up, language loaded) with
+  /// the command line `args` (program name not included). Ports without a
+  /// serial port get the window's own.
+  TfmMain(Monitor& m, const std::vector<std::string>& args, QWidget* parent = nullptr);
+  ~TfmMain() override;
+
+  Desktop& desktop() { return *desktop_; }
+  /// The View action with tag 0 .. 7 (options, then formats).
+  QAction* viewAction(int tag) const { return viewActions_[static_cast<size_t>(tag)]; }
+  QAction* logViewAction() const { return aAusgLog_; }
+  QAction* onlineViewAction() const { return aAusgOnl_; }
+  QAction* goOnlineAction() const { return aGoOnl_; }
+  QAction* goOfflineAction() const { return aGoOffl_; }
+  QTableWidget* statusGrid() const { return tbSt_; }
+  QScrollBar* scrollBar() const { return scbrLog_; }
+  /// The 54 ms timer (tests stop it and tick by hand).
+  QTimer* timer() const { return oTimer_; }
+  /// The text of status panel i as shown.
+  QString panelText(int i) const;
+  /// The telegram view as drawn (the backing pixmap).
+  const QPixmap& viewPixmap() const { return canvas_->pixmap(); }
+  /// Where a message box placed at the main window goes (global coordinates).
+  QPoint MessagePlace() const;
+
+  // DesktopWindow
+  void PostViewCommand(int code) override;
+  void ShowViewMode(bool onlineView) override;
+  void RefreshControls() override;
+  void RefreshGrid() override;
+  void SetScrollPosition(int position) override;
+
+  /// Assigns F8 and F9 by the options.
+  void ApplyShortcuts();
+
+ protected:
+  void closeEvent(QCloseEvent* e) override;
+  void changeEvent(QEvent* e) override;
+
+ private:
+  friend class ViewArea;
+
+  // CanvasGeometry
+  int StatusBarHeight() const override;
+  int ToolBarHeight() const override;
+  int StatisticsBottom() const override;
+  int ScrollBarWidth() const override;
+
+  void BuildActions();
+  void BuildMenus();
+  void BuildControlBar();
+  void ApplyLanguage();
+  void LayoutChildren();
+  void OnTimer();
+  void OnScrollAction(int action);
+  void SyncPortNotifiers();
+  void RefreshLeds();
+  void Place();
+  QString T(int n) const;
+
+  Monitor& m_;
+  std::array<TermiosSerialPort, 2> serial_;
+  ViewArea* area_ = nullptr;
+  std::unique_ptr<QtCanvas> canvas_;
+  std::unique_ptr<Desktop> desktop_;
+
+  QWidget* controlBar_ = nullptr;
+  std::array<QToolButton*, 6> menuButtons_{};
+  std::array<QToolButton*, 4> leds_{};
+  QToolButton* tbtnOnl_ = nullptr;
+  QToolButton* tbtnTel_ = nullptr;
+  QTableWidget* tbSt_ = nullptr;
+  QScrollBar* scbrLog_ = nullptr;
+  PanelBar* stbrMain_ = nullptr;
+  QTimer* oTimer_ = nullptr;
+  std::array<QSocketNotifier*, 2> notifiers_{};
+
+  std::array<QAction*, 8> viewActions_{};
+  QActionGroup* formatGroup_ = nullptr;
+  QAction* aAusgLog_ = nullptr;
+  QAction* aAusgOnl_ = nullptr;
+  QAction* aGoOnl_ = nullptr;
+  QAction* aGoOffl_ = nullptr;
+  QAction* miOnline_ = nullptr;
+  QAction* miOffline_ = nullptr;
+  QAction* miExit_ = nullptr;
+  std::vector<std::pair<QAction*, int>> numberedItems_;  ///< menu items and their text numbers
+  std::array<QMenu*, 6> menus_{};
+  QMenu* popup_ = nullptr;
+  bool closed_ = false;
+};
+
+}  // namespace qlxs

@@ -1,0 +1,293 @@
+// The main window on the offscreen platform: start-up and the deferred
+// start, going online over a pseudo-terminal and offline again, the two
+// views on a log made by the simulator, the digit shortcuts, and closing
+// by SIGTERM with the log written back.
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QScrollBar>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+
+#include "app/monitor.h"
+#include "app/startup.h"
+#include "config/settings.h"
+#include "log/log_reader.h"
+#include "log/telegram_log.h"
+#include "model/telegram.h"
+#include "platform/clock.h"
+#include "platform/file_system.h"
+#include "platform/message_sink.h"
+#include "platform/port_map.h"
+#include "sim/line_simulator.h"
+#include "support/pty_pair.h"
+#include "support/run_cli.h"
+#include "support/scratch_dir.h"
+#include "support/test_env.h"
+#include "ui/main_window.h"
+#include "ui/stop_signals.h"
+
+namespace qlxs {
+namespace {
+
+using test::ScopedEnv;
+using sim::SimOptions;
+using sim::SimResult;
+using sim::SimulateLine;
+
+// Runs the event loop until `done` holds; false when it did not within a
+// generous bound (the tests never measure time, they only avoid hanging).
+template <typename F>
+bool ProcessUntil(F done) {
+  QElapsedTimer t;
+  t.start();
+  while (!done()) {
+    if (t.elapsed() > 20000) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  return true;
+}
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(MakeDirectories(root.file("run")), 0);
+    m = std::make_unique<Monitor>(clock, messages);
+    ASSERT_EQ(StartUp(*m, QLXS_BIN_DIR, root.file("run")), StartupResult::Run);
+  }
+
+  // The window, its timer stopped so that the test ticks by hand.
+  std::unique_ptr<TfmMain> Open(const std::vector<std::string>& args) {
+    auto w = std::make_unique<TfmMain>(*m, args);
+    w->timer()->stop();
+    w->show();
+    QCoreApplication::processEvents();
+    return w;
+  }
+
+  void Ticks(TfmMain& w, int n) {
+    for (int i = 0; i < n; ++i) w.desktop().Tick();
+    QCoreApplication::processEvents();
+  }
+
+  // A log of the simulated line, made by the command line as a user makes one.
+  std::string SimulatedLog(int apdus) {
+    const std::string a = root.file("a.bin"), b = root.file("b.bin"), log = root.file("line.lg4");
+    EXPECT_EQ(test::RunCli(root, {"simulate", "--out1", a, "--out2", b, "--apdus", std::to_string(apdus)}).exit, 0);
+    EXPECT_EQ(test::RunCli(root, {"feed", log, a, b, "--size", "2"}).exit, 0);
+    return log;
+  }
+
+  test::ScratchDir root;
+  ScopedEnv home{"HOME", root.file("home")};
+  ScopedEnv cfg{"XDG_CONFIG_HOME", root.file("config")};
+  ScopedEnv data{"XDG_DATA_HOME", root.file("data")};
+  ScopedEnv lcAll{"LC_ALL"}, lcMessages{"LC_MESSAGES"};
+  ScopedEnv lang{"LANG", "en_US.UTF-8"};
+  SystemClock clock;
+  RecordingMessageSink messages;
+  std::unique_ptr<Monitor> m;
+};
+
+TEST_F(MainWindowTest, StartsWithTheNamedLogAndRunsTheDeferredStartOnceOnTheSeventhTick) {
+  const std::string log = SimulatedLog(20);
+  m->PrgPar.online = 1;
+  m->PrgPar.ausgonl = 0;
+  const std::string elements = QLXS_BIN_DIR "/QLXSDemo.txt";
+  auto w = Open({log, "offline", "-T2", elements});
+  EXPECT_EQ(m->AllgVar.dtlog, log);
+  EXPECT_TRUE(m->AllgVar.logopt);
+  EXPECT_EQ(m->PrgPar.online, 0) << "the word offline on the command line";
+  EXPECT_TRUE(w->desktop().t2);
+  EXPECT_EQ(w->panelText(4).toStdString(), "Log: line.lg4");
+  EXPECT_EQ(w->windowTitle().toStdString(), "QLXS - IEC 104 Line Monitor");
+
+  Ticks(*w, 6);
+  EXPECT_FALSE(w->desktop().started);
+  Ticks(*w, 1);
+  EXPECT_TRUE(w->desktop().started);
+  EXPECT_EQ(m->AllgVar.dtOaTxt, elements);
+  EXPECT_FALSE(m->AllgVar.elements.elements.empty()) << "the element texts are loaded at the deferred start";
+  EXPECT_EQ(w->panelText(0).toStdString(), "Offline");
+  EXPECT_EQ(w->panelText(5).toStdString(), "Element texts: QLXSDemo.txt");
+  // The tick counter goes on; the deferred start does not come again.
+  m->AllgVar.dtOaTxt = "changed";
+  Ticks(*w, 300);
+  EXPECT_EQ(m->AllgVar.dtOaTxt, "changed");
+}
+
+TEST_F(MainWindowTest, LogViewPagesThroughASimulatedLogWithTheScrollBar) {
+  const std::string log = SimulatedLog(200);
+  m->PrgPar.ausgonl = 0;
+  m->PrgPar.online = 0;
+  auto w = Open({log});
+  Ticks(*w, 7);
+  // The deferred start shows the end of the log: the last page, whose top
+  // telegram lies close to the end.
+  const int endPosition = w->desktop().scrollPosition();
+  EXPECT_GT(endPosition, 900);
+  EXPECT_EQ(w->scrollBar()->value(), endPosition);
+  EXPECT_TRUE(w->scrollBar()->isVisible());
+  EXPECT_FALSE(w->statusGrid()->isVisible());
+  const QImage end = w->viewPixmap().toImage();
+
+  w->scrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
+  EXPECT_EQ(w->scrollBar()->value(), 0);
+  const QImage home = w->viewPixmap().toImage();
+  EXPECT_NE(home, end);
+  w->scrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+  EXPECT_GT(w->scrollBar()->value(), 0);
+  EXPECT_LT(w->scrollBar()->value(), 1000);
+  EXPECT_NE(w->viewPixmap().toImage(), home);
+  w->scrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
+  EXPECT_EQ(w->scrollBar()->value(), endPosition);
+  EXPECT_EQ(w->viewPixmap().toImage(), end);
+
+  // The view button goes to the online view and back.
+  w->logViewAction()->trigger();
+  EXPECT_EQ(m->PrgPar.ausgonl, 1);
+  EXPECT_TRUE(w->statusGrid()->isVisible());
+  EXPECT_FALSE(w->scrollBar()->isVisible());
+  EXPECT_TRUE(w->onlineViewAction()->isChecked());
+  EXPECT_EQ(w->panelText(1).toStdString(), "Online view");
+  w->logViewAction()->trigger();
+  EXPECT_EQ(m->PrgPar.ausgonl, 0);
+  EXPECT_EQ(w->panelText(1).toStdString(), "Log view");
+  QCoreApplication::processEvents();
+  EXPECT_EQ(w->scrollBar()->value(), endPosition);
+  EXPECT_EQ(w->viewPixmap().toImage(), end);
+}
+
+TEST_F(MainWindowTest, DigitKeysToggleTheViewOptionsAndChooseTheFormat) {
+  m->PrgPar.afmt = 3;
+  m->PrgPar.nur104 = m->PrgPar.mitzeit = m->PrgPar.mitlink = 0;
+  auto w = Open({});
+  w->activateWindow();
+  QApplication::setActiveWindow(w.get());
+  ASSERT_TRUE(ProcessUntil([&] { return w->isActiveWindow(); }));
+
+  const struct {
+    Qt::Key key;
+    int afmt;
+    uint8_t nur104, mitzeit, mitlink;
+  } steps[] = {
+      {Qt::Key_1, 3, 0, 1, 0},  // with time
+      {Qt::Key_2, 3, 0, 1, 1},  // with link layer
+      {Qt::Key_0, 3, 1, 1, 1},  // only IEC 104
+      {Qt::Key_1, 3, 1, 0, 1},  // time off again
+      {Qt::Key_6, 6, 1, 0, 1},  // bytes
+      {Qt::Key_7, 7, 1, 1, 1},  // CSV sets all three options
+      {Qt::Key_2, 7, 1, 1, 1},  // and they do not toggle in CSV
+      {Qt::Key_4, 4, 1, 1, 1},  // compact
+      {Qt::Key_2, 4, 1, 1, 0},
+  };
+  for (const auto& s : steps) {
+    QTest::keyClick(w.get(), s.key);
+    SCOPED_TRACE(QKeySequence(s.key).toString().toStdString());
+    EXPECT_EQ(m->PrgPar.afmt, s.afmt);
+    EXPECT_EQ(m->PrgPar.nur104, s.nur104);
+    EXPECT_EQ(m->PrgPar.mitzeit, s.mitzeit);
+    EXPECT_EQ(m->PrgPar.mitlink, s.mitlink);
+    for (int tag = 0; tag < 8; ++tag) EXPECT_EQ(w->viewAction(tag)->isChecked(), w->desktop().ViewActionChecked(tag));
+  }
+  EXPECT_TRUE(w->viewAction(4)->isChecked());
+  EXPECT_FALSE(w->viewAction(7)->isChecked());
+}
+
+TEST_F(MainWindowTest, GoesOnlineOverAPseudoTerminalAndOfflineWithTheLogAndViewFollowing) {
+  test::PtyPair line;
+  ASSERT_TRUE(line.ok());
+  m->ports[0].bp.cnr = AssignComNumber(m->portMap, line.slave());
+  m->ports[1].bp.cnr = 0;
+  m->PrgPar.online = 1;
+  m->PrgPar.ausgonl = 0;
+  std::vector<uint8_t> stats;
+  m->onStored = [&](const T_Telegramm& t) { stats.push_back(t.stat); };
+  auto w = Open({});
+  Ticks(*w, 7);
+  ASSERT_TRUE(m->ports[0].se.open);
+  EXPECT_EQ(w->panelText(0).toStdString(), "Online");
+  EXPECT_TRUE(w->goOnlineAction()->isChecked());
+  ASSERT_FALSE(stats.empty());
+  EXPECT_EQ(stats.front(), StatPortOpened);
+
+  // Going offline from the menu shows the log view; going online again
+  // clears the counters and shows the online view.
+  w->goOfflineAction()->trigger();
+  EXPECT_FALSE(m->ports[0].se.open);
+  EXPECT_EQ(stats.back(), StatPortClosed);
+  EXPECT_EQ(m->PrgPar.ausgonl, 0);
+  EXPECT_TRUE(w->scrollBar()->isVisible());
+  w->goOnlineAction()->trigger();
+  ASSERT_TRUE(m->ports[0].se.open);
+  EXPECT_EQ(m->PrgPar.ausgonl, 1);
+  EXPECT_TRUE(w->statusGrid()->isVisible());
+
+  SimOptions o;
+  o.apdus = 20;  // what the pseudo-terminal buffers before anyone reads
+  const SimResult sim = SimulateLine(o);
+  const size_t before = stats.size();
+  ASSERT_TRUE(line.Write(sim.line[0].data(), sim.line[0].size()));
+  // The notifier hands the octets to the receiver; the ticks close what
+  // the line left open and draw the online view.
+  ASSERT_TRUE(ProcessUntil([&] {
+    w->desktop().Tick();
+    return m->counters[0] >= 10;
+  }));
+  EXPECT_GT(stats.size(), before + 10);
+  ASSERT_TRUE(ProcessUntil([&] {
+    w->desktop().Tick();
+    return w->statusGrid()->item(1, 1)->text().trimmed().toStdString() == std::to_string(m->counters[0]);
+  }));
+
+  w->close();
+  EXPECT_FALSE(m->ports[0].se.open);
+  EXPECT_EQ(stats.back(), StatPortClosed);
+  EXPECT_EQ(m->PrgPar.online, 1) << "closing keeps the online state for the next start";
+}
+
+TEST_F(MainWindowTest, SigtermClosesTheWindowWithThePortsClosedAndTheLogWrittenBack) {
+  test::PtyPair line;
+  ASSERT_TRUE(line.ok());
+  m->ports[0].bp.cnr = AssignComNumber(m->portMap, line.slave());
+  m->ports[1].bp.cnr = 0;
+  m->PrgPar.online = 1;
+  StopSignals stop;
+  ASSERT_TRUE(stop.ok());
+  auto w = Open({});
+  QObject::connect(&stop, &StopSignals::stopRequested, w.get(), &QWidget::close);
+  Ticks(*w, 7);
+  ASSERT_TRUE(m->ports[0].se.open);
+  SimOptions o;
+  o.apdus = 20;  // what the pseudo-terminal buffers before anyone reads
+  const SimResult sim = SimulateLine(o);
+  ASSERT_TRUE(line.Write(sim.line[0].data(), sim.line[0].size()));
+  ASSERT_TRUE(ProcessUntil([&] { return m->counters[0] >= 5; }));
+  const std::string log = m->AllgVar.dtlog;
+
+  ::raise(SIGTERM);
+  ASSERT_TRUE(ProcessUntil([&] { return !w->isVisible(); }));
+  EXPECT_FALSE(m->ports[0].se.open);
+
+  // The file holds every telegram stored, the port-closed telegram last.
+  const int32_t newest = m->log.stand.letztnr;
+  Monitor reader(clock, messages);
+  ASSERT_EQ(LogOpenForReading(reader, log), LogCheck::Valid);
+  EXPECT_EQ(reader.log.stand.letztnr, newest);
+  ReaderOpen(reader);
+  T_Telegramm last{};
+  ReaderRecord(reader, last);
+  EXPECT_EQ(last.stat, StatPortClosed);
+}
+
+}  // namespace
+}  // namespace qlxs
