@@ -11,8 +11,6 @@ namespace qlxs {
 
 namespace {
 
-constexpr int kTagFirstFormat = 3;  // FmtLogisch
-constexpr int kTagExport = 7;       // FmtExport
 constexpr int kTextMenuButtons = 504;
 
 // Option indexes that switch function keys on.
@@ -101,14 +99,14 @@ bool ActionForKey(ActionKey key, const T_PrgPar& p, Action& out) {
 
 bool ToggleViewOption(T_PrgPar& p, int tag) {
   uint8_t* flag = OptionFlag(p, tag);
-  if (!flag || p.afmt == kTagExport) return false;
+  if (!flag || p.afmt == kTagLastFormat) return false;
   *flag = *flag ? 0 : 1;
   return true;
 }
 
 void ChooseFormat(T_PrgPar& p, int tag) {
-  if (tag < kTagFirstFormat || tag > kTagExport) return;
-  if (tag == kTagExport) p.nur104 = p.mitzeit = p.mitlink = 1;
+  if (tag < kTagFirstFormat || tag > kTagLastFormat) return;
+  if (tag == kTagLastFormat) p.nur104 = p.mitzeit = p.mitlink = 1;
   p.afmt = tag;
 }
 

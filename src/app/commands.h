@@ -16,6 +16,13 @@ namespace qlxs {
 
 struct ConfigState;
 
+/// View command tags of the View actions: the three options, then the formats.
+inline constexpr int kTagOnly104 = 0;
+inline constexpr int kTagTime = 1;
+inline constexpr int kTagLink = 2;
+inline constexpr int kTagFirstFormat = 3;
+inline constexpr int kTagLastFormat = 7;
+
 /// Keys an action can be bound to; `KeyNone` for none.
 enum class ActionKey { KeyNone, Digit0, Digit1, Digit2, Digit3, Digit4, Digit5, Digit6, Digit7, F1, F8, F9, F11, F12, CtrlD };
 

@@ -1,5 +1,7 @@
 #include "app/desktop.h"
 
+#include "app/commands.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <strings.h>
@@ -145,8 +147,8 @@ void Desktop::EvaluateCommandLine(const std::vector<std::string>& args) {
   ApplyGeneralParameters(m);
   if (v.dtOaTxt.empty()) {
     v.dtOaTxt = std::string(m.PrgPar.txtdat.view());
-    if (v.dtOaTxt.empty()) v.dtOaTxt = v.DataDir + Text(v, kTextElementFile);
-    if (!IsFile(v.dtOaTxt)) v.dtOaTxt = v.ProgDir + Text(v, kTextElementFile);
+    if (v.dtOaTxt.empty()) v.dtOaTxt = v.DataDir + Text(v, kTextDefaultElements);
+    if (!IsFile(v.dtOaTxt)) v.dtOaTxt = v.ProgDir + Text(v, kTextDefaultElements);
   }
 }
 
@@ -304,29 +306,15 @@ void Desktop::OnlineViewClick() {
 
 void Desktop::ViewActionClick(int tag) {
   T_PrgPar& p = m.PrgPar;
-  if (tag >= kTagOnly104 && tag <= kTagLink) {
-    if (p.afmt == kTagLastFormat) return;
-    uint8_t& flag = tag == kTagOnly104 ? p.nur104 : tag == kTagTime ? p.mitzeit : p.mitlink;
-    flag = flag ? 0 : 1;
-  } else if (tag >= kTagFirstFormat && tag <= kTagLastFormat) {
-    if (tag == kTagLastFormat) p.nur104 = p.mitzeit = p.mitlink = 1;
-    p.afmt = tag;
-  } else {
+  if (tag >= kTagFirstFormat && tag <= kTagLastFormat)
+    ChooseFormat(p, tag);
+  else if (!ToggleViewOption(p, tag))
     return;
-  }
   window.RefreshControls();
   window.PostViewCommand(tag);
 }
 
-bool Desktop::ViewActionChecked(int tag) const {
-  const T_PrgPar& p = m.PrgPar;
-  switch (tag) {
-    case kTagOnly104: return p.nur104 != 0;
-    case kTagTime: return p.mitzeit != 0;
-    case kTagLink: return p.mitlink != 0;
-    default: return p.afmt == tag;
-  }
-}
+bool Desktop::ViewActionChecked(int tag) const { return qlxs::ViewActionChecked(m.PrgPar, tag); }
 
 void Desktop::RunViewCommand(int code) {
   const std::optional<int> pos = qlxs::RunViewCommand(m, view, canvas, code);

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/commands.h"
 #include "app/port_config.h"
 #include "config/colours.h"
 #include "config/settings.h"
@@ -37,15 +38,7 @@ inline constexpr int kTextElementPanel = 1192;     ///< panel 5 before the eleme
 inline constexpr int kTextLogPanel = 1194;         ///< panel 4 before the log file name
 inline constexpr int kTextGridPort1 = 1280;        ///< row caption of the first port
 inline constexpr int kTextGridColumns = 1282;      ///< "width,caption" of column 0; + c
-inline constexpr int kTextElementExtension = 1430; ///< ".txt"
-inline constexpr int kTextElementFile = 1431;      ///< default element text file name
 
-/// View command tags of the View actions: the three options, then the formats.
-inline constexpr int kTagOnly104 = 0;
-inline constexpr int kTagTime = 1;
-inline constexpr int kTagLink = 2;
-inline constexpr int kTagFirstFormat = 3;
-inline constexpr int kTagLastFormat = 7;
 
 /// Number of status panels and their widths in pixels.
 inline constexpr int kPanelCount = 6;
