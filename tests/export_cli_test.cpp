@@ -28,11 +28,7 @@ std::vector<std::string> Lines(const std::string& s) { return test::SplitLines(s
 class ExportCommand : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(RunCli(dir, {"simulate", "--out1", dir.file("a"), "--out2", dir.file("b"), "--apdus", "40",
-                           "--faults", "all", "--fault-every", "5"})
-                  .exit,
-              0);
-    ASSERT_EQ(RunCli(dir, {"feed", log, dir.file("a"), dir.file("b")}).exit, 0);
+    ASSERT_TRUE(test::MakeSimulatedLog(dir, log, {"--apdus", "40", "--faults", "all", "--fault-every", "5"}));
   }
   ScratchDir dir;
   const std::string log = dir.file("x.lg4");

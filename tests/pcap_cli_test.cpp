@@ -31,10 +31,7 @@ constexpr char kNoTshark[] = "tshark is not installed (scripts/setup installs it
 // A simulated line fed into a log, its records and its pcapng.
 struct SimulatedLog {
   SimulatedLog(const std::vector<std::string>& simulateOptions) {
-    std::vector<std::string> sim = {"simulate", "--out1", dir.file("a"), "--out2", dir.file("b")};
-    sim.insert(sim.end(), simulateOptions.begin(), simulateOptions.end());
-    EXPECT_EQ(RunCli(dir, sim).exit, 0);
-    EXPECT_EQ(RunCli(dir, {"feed", log, dir.file("a"), dir.file("b")}).exit, 0);
+    EXPECT_TRUE(test::MakeSimulatedLog(dir, log, simulateOptions));
     const CliResult listed = RunCli(dir, {"records", log});
     EXPECT_EQ(listed.exit, 0) << listed.err;
     records = test::ParseRecordsListing(listed.out);

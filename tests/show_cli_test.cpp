@@ -45,11 +45,7 @@ std::vector<uint8_t> DumpedOctets(const std::vector<std::string>& lines) {
 class ShowCommand : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(RunCli(dir, {"simulate", "--out1", dir.file("a"), "--out2", dir.file("b"), "--apdus", "60", "--split",
-                           "30", "--faults", "all", "--fault-every", "8"})
-                  .exit,
-              0);
-    ASSERT_EQ(RunCli(dir, {"feed", log, dir.file("a"), dir.file("b")}).exit, 0);
+    ASSERT_TRUE(test::MakeSimulatedLog(dir, log, {"--apdus", "60", "--split", "30", "--faults", "all", "--fault-every", "8"}));
   }
   ScratchDir dir;
   const std::string log = dir.file("x.lg4");

@@ -177,4 +177,10 @@ int CliChild::Wait(int timeoutMs) {
 
 std::string CliChild::err() const { return ReadFile(errPath_); }
 
+bool MakeSimulatedLog(const ScratchDir& dir, const std::string& log, const std::vector<std::string>& options) {
+  std::vector<std::string> simulate = {"simulate", "--out1", dir.file("a"), "--out2", dir.file("b")};
+  simulate.insert(simulate.end(), options.begin(), options.end());
+  return RunCli(dir, simulate).exit == 0 && RunCli(dir, {"feed", log, dir.file("a"), dir.file("b")}).exit == 0;
+}
+
 }  // namespace qlxs::test

@@ -31,6 +31,11 @@ inline CliResult RunCli(const ScratchDir& dir, std::vector<std::string> args) {
   return RunCli(dir.path(), std::move(args));
 }
 
+/// Makes the telegram log `log` from the line that `qlxs-cli simulate`
+/// writes with `options` (files a and b in `dir`), fed through `qlxs-cli
+/// feed`. False when either command fails.
+bool MakeSimulatedLog(const ScratchDir& dir, const std::string& log, const std::vector<std::string>& options);
+
 /// qlxs-cli running in the background.
 class CliChild {
  public:
