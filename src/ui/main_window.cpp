@@ -82,6 +82,21 @@ QIcon ButtonIcon(int index) {
   return QIcon(p);
 }
 
+// Keys the scroll bar of the log view turns into scroll codes.
+bool IsPagingKey(int key) {
+  switch (key) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 /// The client area: shows the backing pixmap of the telegram view and
@@ -105,6 +120,13 @@ class ViewArea final : public QWidget {
     e->accept();
   }
   void keyPressEvent(QKeyEvent* e) override {
+    // In the log view the paging keys page wherever the focus is: the view
+    // area passes them to the scroll bar, which turns them into its scroll
+    // codes as when it has the focus itself.
+    if (!w_.desktop().OnlineView() && IsPagingKey(e->key())) {
+      QCoreApplication::sendEvent(w_.scbrLog_, e);
+      return;
+    }
     ViewKey k = ViewKey::Other;
     if (e->key() == Qt::Key_Up) k = ViewKey::Up;
     if (e->key() == Qt::Key_Down) k = ViewKey::Down;

@@ -165,6 +165,16 @@ TEST_F(MainWindowTest, LogViewPagesThroughASimulatedLogWithTheScrollBar) {
   QCoreApplication::processEvents();
   EXPECT_EQ(w->scrollBar()->value(), endPosition);
   EXPECT_EQ(w->viewPixmap().toImage(), end);
+
+  // The paging keys page also when the view area has the focus (after a
+  // click into the telegrams), not only from the scroll bar.
+  QWidget* area = w->centralWidget();
+  ASSERT_NE(area, nullptr);
+  area->setFocus();
+  QTest::keyClick(area, Qt::Key_Home);
+  EXPECT_EQ(w->scrollBar()->value(), 0);
+  QTest::keyClick(area, Qt::Key_End);
+  EXPECT_EQ(w->scrollBar()->value(), endPosition);
 }
 
 TEST_F(MainWindowTest, DigitKeysToggleTheViewOptionsAndChooseTheFormat) {
