@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 
 #include "app/monitor.h"
@@ -98,7 +99,9 @@ extern "C" void RecordStopSignal(int sig) {
 
 }  // namespace
 
-bool WatchStopSignals() {
+namespace {
+
+bool InstallStopHandler() {
   struct sigaction sa {};
   sa.sa_handler = RecordStopSignal;
   sigemptyset(&sa.sa_mask);
@@ -115,6 +118,20 @@ bool WatchStopSignals() {
   sigemptyset(&set);
   for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set, sig);
   return ::sigprocmask(SIG_UNBLOCK, &set, nullptr) == 0;
+}
+
+}  // namespace
+
+bool WatchStopSignals(const char* command) {
+  if (InstallStopHandler()) return true;
+  std::fprintf(stderr, "qlxs-cli %s: cannot watch for stop signals: %s\n", command, std::strerror(errno));
+  return false;
+}
+
+bool RefusedToReplace(const char* command, const std::string& path, bool force) {
+  if (force || !FileHasContent(path)) return false;
+  std::fprintf(stderr, "qlxs-cli %s: %s exists already; use --force to replace it\n", command, path.c_str());
+  return true;
 }
 
 int StopSignal() { return gStopSignal; }

@@ -43,6 +43,11 @@ bool ParseNumber(const char* s, long lo, long hi, long& out);
 /// True when the two names lead to the same file (or are equal).
 bool SameFile(const std::string& a, const std::string& b);
 
+/// Without `force`, an output that exists and is not empty is refused: says
+/// so on stderr as "qlxs-cli COMMAND: PATH exists already; use --force to
+/// replace it" and returns true.
+bool RefusedToReplace(const char* command, const std::string& path, bool force);
+
 /// True when `path` names an existing file that is not empty.
 bool FileHasContent(const std::string& path);
 
@@ -53,8 +58,9 @@ bool FileHasContent(const std::string& path);
 /// is installed without SA_RESTART, so a read that waits for input (a pipe,
 /// a terminal) returns with EINTR instead of waiting on. A signal that is
 /// ignored when the command starts (nohup) stays ignored. False when the
-/// handler cannot be installed (errno says why).
-bool WatchStopSignals();
+/// handler cannot be installed, after saying so on stderr as
+/// "qlxs-cli COMMAND: ...".
+bool WatchStopSignals(const char* command);
 
 /// The first stop signal received since `WatchStopSignals`, or 0.
 int StopSignal();

@@ -103,10 +103,7 @@ int RunExport(int argc, char** argv) {
   const std::string& log = names[0];
   const std::string& out = names[1];
   if (SameFile(log, out)) return args.Fail("LOG and OUT are the same file; LOG is never changed");
-  if (!WatchStopSignals()) {
-    std::fprintf(stderr, "qlxs-cli export: cannot watch for stop signals: %s\n", std::strerror(errno));
-    return kExitFailure;
-  }
+  if (!WatchStopSignals("export")) return kExitFailure;
 
   SystemClock clock;
   StderrMessageSink sink;
@@ -132,14 +129,8 @@ int RunExtract(int argc, char** argv) {
   const std::string& log = names[0];
   const std::string& out = names[1];
   if (SameFile(log, out)) return args.Fail("LOG and OUT.lg4 are the same file; LOG is never changed");
-  if (!force && FileHasContent(out)) {
-    std::fprintf(stderr, "qlxs-cli extract: %s exists already; use --force to replace it\n", out.c_str());
-    return kExitFailure;
-  }
-  if (!WatchStopSignals()) {
-    std::fprintf(stderr, "qlxs-cli extract: cannot watch for stop signals: %s\n", std::strerror(errno));
-    return kExitFailure;
-  }
+  if (RefusedToReplace("extract", out, force)) return kExitFailure;
+  if (!WatchStopSignals("extract")) return kExitFailure;
 
   SystemClock clock;
   StderrMessageSink sink;

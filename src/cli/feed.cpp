@@ -117,10 +117,7 @@ int RunFeed(int argc, char** argv) {
 
   // From here on a stop signal ends the feed in order. Opening a pipe waits
   // for its writer, so the handler is in place before.
-  if (!WatchStopSignals()) {
-    std::fprintf(stderr, "qlxs-cli feed: cannot watch for stop signals: %s\n", std::strerror(errno));
-    return kExitFailure;
-  }
+  if (!WatchStopSignals("feed")) return kExitFailure;
   const std::string logName = names[0];
   Input inputs[2];
   for (size_t i = 1; i < names.size(); ++i) {
@@ -140,10 +137,7 @@ int RunFeed(int argc, char** argv) {
     if (::fstat(in.fd, &st) == 0 && S_ISREG(st.st_mode)) in.octets = st.st_size;
     in.done = false;
   }
-  if (!force && FileHasContent(logName)) {
-    std::fprintf(stderr, "qlxs-cli feed: %s exists already; use --force to replace it\n", logName.c_str());
-    return kExitFailure;
-  }
+  if (RefusedToReplace("feed", logName, force)) return kExitFailure;
 
   // A manual clock that stands still while feeding: the octets count as one
   // continuous reception, so no time-out cuts a frame between two blocks.

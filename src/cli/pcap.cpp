@@ -80,10 +80,7 @@ int RunPcap(int argc, char** argv) {
   const std::string& log = names[0];
   const std::string& out = names[1];
   if (SameFile(log, out)) return args.Fail("LOG and OUT.pcapng are the same file; LOG is never changed");
-  if (!WatchStopSignals()) {
-    std::fprintf(stderr, "qlxs-cli pcap: cannot watch for stop signals: %s\n", std::strerror(errno));
-    return kExitFailure;
-  }
+  if (!WatchStopSignals("pcap")) return kExitFailure;
 
   SystemClock clock;
   StderrMessageSink sink;

@@ -91,10 +91,7 @@ int RunReplay(int argc, char** argv) {
   const std::string in = names[0];
   const std::string logName = names[1];
   if (SameFile(in, logName)) return args.Fail("IN and LOG are the same file; IN is never changed");
-  if (!force && FileHasContent(logName)) {
-    std::fprintf(stderr, "qlxs-cli replay: %s exists already; use --force to replace it\n", logName.c_str());
-    return kExitFailure;
-  }
+  if (RefusedToReplace("replay", logName, force)) return kExitFailure;
 
   SystemClock clock;
   StderrMessageSink sink;
@@ -122,8 +119,7 @@ int RunReplay(int argc, char** argv) {
   }
   // No timer runs here: the store writes its checkpoints itself.
   m->log.autoCheckpoint = true;
-  if (!WatchStopSignals()) {
-    std::fprintf(stderr, "qlxs-cli replay: cannot watch for stop signals: %s\n", std::strerror(errno));
+  if (!WatchStopSignals("replay")) {
     LogClose(*m);
     return kExitFailure;
   }
