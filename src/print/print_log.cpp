@@ -105,8 +105,7 @@ PrintResult PrintLog(LogState& m, PrintOutput& out, LogFile* extract, const Prin
     BeginTelegram(m, c, t);
     p.lastDate = c.te.dt;
     r.io = p.PageHeader();
-    bool done = r.io != 0;
-    while (!done && c.te.nr <= total) {
+    while (r.io == 0 && c.te.nr <= total) {
       if (std::floor(p.lastDate) != std::floor(c.te.dt)) {
         p.lastDate = c.te.dt;
         if ((r.io = p.DateLine(c.te.dt)) != 0) break;
@@ -127,7 +126,6 @@ PrintResult PrintLog(LogState& m, PrintOutput& out, LogFile* extract, const Prin
           r.cancelled = true;
           p.Line(Text(m.AllgVar, kTextCancelled));
           out.Abort();
-          done = true;
           break;
         }
       }
