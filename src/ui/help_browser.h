@@ -1,0 +1,16 @@
+#pragma once
+/// The help of the desktop program: HTML pages per topic number and
+/// language, shown in a help browser.
+
+class QWidget;
+
+namespace qlxs {
+
+struct ConfigState;
+
+/// Shows help topic `topic` in the chosen language (`PrgPar.spr`) in the
+/// help browser (one browser for the program, raised when it is open
+/// already).
+void ShowHelpTopic(QWidget* parent, const ConfigState& cs, int topic);
+
+}  // namespace qlxs
