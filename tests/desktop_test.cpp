@@ -23,12 +23,13 @@ namespace {
 struct RecordingWindow final : DesktopWindow {
   std::vector<int> posted;
   std::vector<bool> modes;
-  int controls = 0, grids = 0, scroll = -1;
+  int controls = 0, grids = 0, scroll = -1, languageChanges = 0;
   void PostViewCommand(int code) override { posted.push_back(code); }
   void ShowViewMode(bool onlineView) override { modes.push_back(onlineView); }
   void RefreshControls() override { ++controls; }
   void RefreshGrid() override { ++grids; }
   void SetScrollPosition(int position) override { scroll = position; }
+  void LanguageChanged() override { ++languageChanges; }
 };
 
 struct DesktopFixture : test::CaptureFixture {

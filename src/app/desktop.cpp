@@ -3,10 +3,12 @@
 #include "app/commands.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <strings.h>
 
 #include "app/general_parameters.h"
+#include "app/log_files.h"
 #include "app/monitor.h"
 #include "app/online.h"
 #include "app/timer_tick.h"
@@ -14,7 +16,9 @@
 #include "config/automatic_log_name.h"
 #include "config/element_texts.h"
 #include "config/message_box.h"
+#include "config/language_texts.h"
 #include "config/text_format.h"
+#include "config/type_name_file.h"
 #include "log/log_reader.h"
 #include "log/telegram_log.h"
 #include "log/time_base.h"
@@ -23,6 +27,7 @@
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/locale_formats.h"
+#include "view/go_to.h"
 #include "view/log_view.h"
 #include "view/online_view.h"
 #include "view/view_draw.h"
@@ -184,11 +189,18 @@ void Desktop::WindowWork() {
   if (updt) return;
   updt = true;
   const uint32_t before = t2 ? m.clock.Tick() : 0;
+  const int readBefore = m.log.ring.read;
   if (OnlineView()) RefreshCounters(false);
   OnlineTick(m, view, canvas);
   if (t2) {
     talt = m.clock.Tick() - before;
     tmax = std::max(tmax, talt);
+    // After each output of the online view, the timing line below it.
+    if (m.log.ring.read != readBefore) {
+      char line[48];
+      std::snprintf(line, sizeof line, "d max %u %u ", talt, tmax);
+      DrawOnlineLine(m, view, canvas, line);
+    }
   }
   updt = false;
   if (m.AllgVar.Tick == openUhr) DeferredStart();
@@ -284,13 +296,17 @@ void Desktop::ShowOnlineView() {
 }
 
 void Desktop::ShowLogView() {
+  EnterLogView();
+  window.PostViewCommand(kViewEnd);
+}
+
+void Desktop::EnterLogView() {
   m.PrgPar.ausgonl = 0;
   window.ShowViewMode(false);
   ReaderOpen(m);
   view.hasPageTop = false;
   RecomputeMetrics(m, view, canvas);
   window.RefreshControls();
-  window.PostViewCommand(kViewEnd);
 }
 
 void Desktop::ToggleViewClick() {
@@ -350,8 +366,135 @@ void Desktop::Resized() {
 bool Desktop::Close() {
   if (openUhr == 0) return false;
   ClosePorts(m);
+  recent.Save(m.PrgPar);
   LogClose(m);
   openUhr = 0;
+  return true;
+}
+
+namespace {
+
+// Commands that change the current log work offline: while online they ask
+// first. True when the command may go on (offline now).
+bool GoOfflineForCommand(Desktop& d) {
+  if (!d.m.PrgPar.online) return true;
+  if (AskYesNo(d.m, kTextOfflineOnly) != AnswerYes) return false;
+  d.SetOnline(0);
+  return true;
+}
+
+}  // namespace
+
+void Desktop::OpenLogCommand(const std::string& name) {
+  if (SameIgnoringCase(ExtensionOf(name), Text(m.AllgVar, kTextReplayExtension))) {
+    ReplayLog(m, name);
+    window.PostViewCommand(kViewEnd);
+    return;
+  }
+  recent.Add(name);
+  if (OpenLog(name)) m.AllgVar.logopt = false;
+  window.RefreshControls();
+}
+
+bool Desktop::OpenLog(const std::string& name) {
+  if (!GoOfflineForCommand(*this)) return false;
+  OpenLogFile(m, name);
+  window.RefreshControls();
+  ShowLogView();
+  return true;
+}
+
+void Desktop::SaveLogAsCommand(const std::string& name) {
+  if (!GoOfflineForCommand(*this)) return;
+  window.RefreshControls();
+  if (!SameIgnoringCase(ExtensionOf(name), Text(m.AllgVar, kTextNoCopyExtension))) {
+    if (SaveLogAs(m, name).outcome == LogCopyOutcome::Copied) recent.Add(name);
+  } else {
+    LogClose(m);
+    LogOpen(m, m.AllgVar.dtlog, false);
+    ApplyGeneralParameters(m);
+    ReaderOpen(m);
+  }
+  window.RefreshControls();
+  window.PostViewCommand(kViewEnd);
+}
+
+void Desktop::DeleteLogCommand() {
+  const std::string question = FormatText(Text(m.AllgVar, kTextDeleteLog), {FileNamePart(m.AllgVar.dtlog)});
+  if (MessageAt(m, question, MsgWarning, ButtonsYesNo) != AnswerYes) return;
+  LogReset(m);
+  m.counters.fill(0);
+  shownCounters.fill(0);
+  if (OnlineView()) FillGrid();
+  window.PostViewCommand(kViewRedraw);
+}
+
+void Desktop::LoadElementTextsCommand(const std::string& name) {
+  recent.Add(name);
+  m.AllgVar.dtOaTxt = LoadElementTexts(m, name).ok() ? name : std::string();
+  window.RefreshControls();
+  window.PostViewCommand(kViewRedraw);
+}
+
+void Desktop::ClearElementTextsCommand() {
+  ClearElementTexts(m.AllgVar);
+  m.AllgVar.dtOaTxt.clear();
+  window.RefreshControls();
+  window.PostViewCommand(kViewRedraw);
+}
+
+void Desktop::RecentFileClick(const std::string& name) {
+  if (!IsFile(name)) {
+    MessageOkNrText(m, kTextNoFile, FormatText(Text(m.AllgVar, kTextNoFile), {name}), MsgWarning);
+    recent.Remove(name);
+    window.RefreshControls();
+    return;
+  }
+  switch (KindOfRecentFile(m, name)) {
+    case RecentKind::Log: OpenLog(name); break;
+    case RecentKind::ElementTexts: LoadElementTextsCommand(name); break;
+    case RecentKind::Other: break;
+  }
+}
+
+void Desktop::ToggleDisplayFilterClick() {
+  if (!ToggleDisplayFilter(m.AllgPar)) MessageOkNr(m, kTextNoDisplayFilter, MsgError);
+  window.RefreshControls();
+  window.PostViewCommand(kViewRedraw);
+}
+
+bool Desktop::SwitchLanguage(int spr) {
+  m.PrgPar.spr = spr;
+  if (!LoadTexts(m, spr)) return false;
+  recent.Save(m.PrgPar);
+  recent.Clear();
+  ApplyLanguage();
+  window.LanguageChanged();
+  if (OnlineView())
+    ShowOnlineView();
+  else
+    ShowLogView();
+  return true;
+}
+
+void Desktop::ApplyLanguage() {
+  BuildStatusGrid();
+  recent.Load(m.PrgPar, [](const std::string& name) { return IsFile(name); });
+  LoadTypeNames(m.AllgVar);
+  if (started && OnlineView()) FillGrid();
+}
+
+bool Desktop::GoTo(const std::string& text) {
+  // The page goes to the telegram, not to the end as when the user
+  // switches to the log view.
+  if (OnlineView()) EnterLogView();
+  const std::optional<GoToTarget> target = ParseGoToTarget(text, m.log.stand.letztdt);
+  if (!target || !GoToTelegram(m, view, *target)) {
+    MessageOkNrText(m, kTextNoSuchTelegram, FormatText(Text(m.AllgVar, kTextNoSuchTelegram), {text}), MsgInformation);
+    if (!view.hasPageTop) window.PostViewCommand(kViewEnd);
+    return false;
+  }
+  window.PostViewCommand(kViewRedraw);
   return true;
 }
 

@@ -38,6 +38,12 @@ inline constexpr int kTextElementPanel = 1192;     ///< panel 5 before the eleme
 inline constexpr int kTextLogPanel = 1194;         ///< panel 4 before the log file name
 inline constexpr int kTextGridPort1 = 1280;        ///< row caption of the first port
 inline constexpr int kTextGridColumns = 1282;      ///< "width,caption" of column 0; + c
+inline constexpr int kTextOfflineOnly = 1204;      ///< question: the command works offline only
+inline constexpr int kTextDeleteLog = 1205;        ///< question: format: delete the log %s
+inline constexpr int kTextNoDisplayFilter = 1215;  ///< error: the display filter restricts nothing
+inline constexpr int kTextReplayExtension = 1628;  ///< extension of a log to re-analyse
+inline constexpr int kTextNoCopyExtension = 48;    ///< extension that saves no copy (".nul")
+inline constexpr int kTextNoSuchTelegram = 1705;   ///< format: the log holds no telegram %s
 
 
 /// Number of status panels and their widths in pixels.
@@ -63,6 +69,9 @@ class DesktopWindow {
   virtual void RefreshGrid() = 0;
   /// The scroll bar of the log view moves to `position` (0 .. 1000).
   virtual void SetScrollPosition(int position) = 0;
+  /// The language texts changed: every caption of the window is set again
+  /// (`Desktop::ApplyLanguage` has run).
+  virtual void LanguageChanged() = 0;
 };
 
 /// Background of a status panel; `Normal` is the bar's own background.
@@ -177,6 +186,47 @@ class Desktop {
   /// was nothing to do.
   bool Close();
 
+  // File commands, after their file dialog (if any) returned `name`.
+  /// Opening a log: a file with the re-analysis extension (text 1628) is
+  /// replayed into the current log; any other becomes the current log
+  /// (`OpenLog`) and goes on top of the recently used files.
+  void OpenLogCommand(const std::string& name);
+  /// Makes `name` the current log: while online only after text 1204 was
+  /// answered Yes (false on No). Goes offline, opens it, shows the log view
+  /// at its end.
+  bool OpenLog(const std::string& name);
+  /// Saving the log under `name`: while online only after text 1204 was
+  /// answered Yes. Goes offline; unless `name` has the extension of text 48
+  /// a copy is written (and the name goes on top of the recently used
+  /// files); the current log stays current and the view shows its end.
+  void SaveLogAsCommand(const std::string& name);
+  /// Clearing the log after the warning of text 1205 was answered Yes:
+  /// `LogReset` and the eight counters set to 0.
+  void DeleteLogCommand();
+  /// Loads `name` as the element text file (on top of the recently used files).
+  void LoadElementTextsCommand(const std::string& name);
+  /// Clears the element texts; no element text file is in use afterwards.
+  void ClearElementTextsCommand();
+  /// A recently used file was chosen: a file that is gone is reported (text
+  /// 882) and removed; a log is opened, an element text file loaded.
+  void RecentFileClick(const std::string& name);
+  /// The display filter on or off; text 1215 when it restricts nothing.
+  void ToggleDisplayFilterClick();
+  /// The language of index `spr` (0 German, 1 English): loads its texts;
+  /// only when that succeeded the recently used files are written into the
+  /// settings, taken again, `ApplyLanguage` runs, the window sets its
+  /// captions and the view is shown again. False when loading failed.
+  bool SwitchLanguage(int spr);
+  /// What a new language changes outside the widgets: the status grid, the
+  /// recently used files (taken from the settings, files that are gone
+  /// skipped) and the type names.
+  void ApplyLanguage();
+  /// Goes to the telegram the user typed (a number or a time) in the log
+  /// view; text 1705 when the log has none. False when nothing was found.
+  bool GoTo(const std::string& text);
+
+  RecentFiles recent;
+
   /// The text and shade of status panel i (0 .. 5).
   std::string PanelText(int i) const;
   PanelShade PanelShadeOf(int i) const;
@@ -190,6 +240,8 @@ class Desktop {
 
  private:
   void RefreshCounters(bool all);
+  /// The log view without going to its end.
+  void EnterLogView();
   void WindowWork();
   void DeferredStart();
   int scrollPos_ = kScrollRangeEnd;

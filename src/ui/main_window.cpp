@@ -1,6 +1,12 @@
 #include "ui/main_window.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QProcess>
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
@@ -17,12 +23,19 @@
 #include <QToolButton>
 #include <QWheelEvent>
 
+#include "app/demo_line.h"
 #include "app/monitor.h"
 #include "app/timer_tick.h"
+#include "config/dialog_texts.h"
 #include "config/prg_par.h"
+#include "config/text_format.h"
 #include "config/type_name_file.h"
 #include "model/text_table.h"
+#include "platform/clock.h"
+#include "platform/message_sink.h"
+#include "ui/help_browser.h"
 #include "view/log_view.h"
+#include "view/page_text.h"
 
 namespace qlxs {
 
@@ -38,6 +51,19 @@ constexpr int kTextLanguageMenu = 927;
 constexpr int kTextFilterMenu = 683;
 constexpr int kTextHelpMenu = 689;
 constexpr int kTextLedHints = 1154;
+constexpr int kTextFilterSwitch = 686;       // display filter item: + ein
+constexpr int kTextLogOpenDialog = 1195;
+constexpr int kTextLogSaveDialog = 1196;
+constexpr int kTextElementOpenDialog = 1425;
+constexpr int kTextDemoItem = 1702;
+constexpr int kTextGoToTitle = 1703;
+constexpr int kTextGoToLabel = 1704;
+constexpr int kTextGoToItem = 1706;
+constexpr int kTextCopyItem = 1707;
+constexpr int kTextDemoFailed = 1708;
+// Help topics of the main window.
+constexpr int kHelpContents = 110;
+constexpr int kHelpMainWindow = 140;
 // Positions in the View menu of the separators and the view-mode items.
 constexpr int kViewItemLogView = 10;
 constexpr int kViewItemOnlineView = 11;
@@ -82,6 +108,19 @@ QIcon ButtonIcon(int index) {
   return QIcon(p);
 }
 
+QKeySequence KeySequenceOf(ActionKey key) {
+  switch (key) {
+    case ActionKey::KeyNone: return {};
+    case ActionKey::F1: return QKeySequence(Qt::Key_F1);
+    case ActionKey::F8: return QKeySequence(Qt::Key_F8);
+    case ActionKey::F9: return QKeySequence(Qt::Key_F9);
+    case ActionKey::F11: return QKeySequence(Qt::Key_F11);
+    case ActionKey::F12: return QKeySequence(Qt::Key_F12);
+    case ActionKey::CtrlD: return QKeySequence(Qt::CTRL | Qt::Key_D);
+    default: return QKeySequence(Qt::Key_0 + (static_cast<int>(key) - static_cast<int>(ActionKey::Digit0)));
+  }
+}
+
 // Keys the scroll bar of the log view turns into scroll codes.
 bool IsPagingKey(int key) {
   switch (key) {
@@ -107,7 +146,10 @@ class ViewArea final : public QWidget {
   explicit ViewArea(TfmMain& w) : QWidget(&w), w_(w) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
   }
+  /// Height of the mouse in the view when it was last over it; -1 when it is not.
+  int mouseY = -1;
 
  protected:
   void paintEvent(QPaintEvent* e) override {
@@ -135,8 +177,11 @@ class ViewArea final : public QWidget {
     w_.desktop().Key(k);
   }
   void contextMenuEvent(QContextMenuEvent* e) override {
+    mouseY = e->pos().y();
     if (w_.popup_) w_.popup_->exec(e->globalPos());
   }
+  void mouseMoveEvent(QMouseEvent* e) override { mouseY = static_cast<int>(e->position().y()); }
+  void leaveEvent(QEvent*) override { mouseY = -1; }
 
  private:
   TfmMain& w_;
@@ -252,44 +297,106 @@ void TfmMain::BuildActions() {
   formatGroup_ = new QActionGroup(this);
   for (int tag = kTagFirstFormat; tag <= kTagLastFormat; ++tag) formatGroup_->addAction(viewActions_[tag]);
 
-  auto make = [this](auto slot) {
-    QAction* a = new QAction(this);
-    a->setCheckable(true);
-    connect(a, &QAction::triggered, this, [this, slot] {
-      slot();
-      RefreshControls();
-    });
-    addAction(a);
-    return a;
-  };
-  aAusgLog_ = make([this] { desktop_->ToggleViewClick(); });
-  aAusgOnl_ = make([this] { desktop_->OnlineViewClick(); });
-  aGoOnl_ = make([this] { desktop_->GoOnlineClick(); });
-  aGoOffl_ = make([this] { desktop_->GoOfflineClick(); });
+  aAusgLog_ = MakeAction(true, [this] { desktop_->ToggleViewClick(); });
+  aAusgOnl_ = MakeAction(true, [this] { desktop_->OnlineViewClick(); });
+  aGoOnl_ = MakeAction(true, [this] { desktop_->GoOnlineClick(); });
+  aGoOffl_ = MakeAction(true, [this] { desktop_->GoOfflineClick(); });
+  aLogDel_ = MakeAction(false, [this] { desktop_->DeleteLogCommand(); });
+  aAFilter_ = MakeAction(false, {});
+  aAFilter_->setEnabled(false);  // the filter dialog
+  aAFiltAE_ = MakeAction(false, [this] { desktop_->ToggleDisplayFilterClick(); });
+  aHelpF1_ = MakeAction(false, [this] { ShowHelpTopic(this, m_, kHelpMainWindow); });
+  aTextLoad_ = MakeAction(false, [this] {
+    const QString name = ChooseFile(false, kTextElementOpenDialog, m_.AllgVar.dtOaTxt);
+    if (!name.isEmpty()) desktop_->LoadElementTextsCommand(name.toStdString());
+  });
+  aGoTo_ = MakeAction(false, [this] { GoToTelegram(); });
+  aGoTo_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+  aCopy_ = MakeAction(false, [this] { CopyToClipboard(); });
+  aCopy_->setShortcut(QKeySequence::Copy);
+  miLogOp_ = MakeAction(false, [this] {
+    const QString name = ChooseFile(false, kTextLogOpenDialog, m_.AllgVar.dtlog);
+    if (!name.isEmpty()) desktop_->OpenLogCommand(name.toStdString());
+  });
+  miLogSav_ = MakeAction(false, [this] {
+    const QString name = ChooseFile(true, kTextLogSaveDialog, m_.AllgVar.dtlog);
+    if (!name.isEmpty()) desktop_->SaveLogAsCommand(name.toStdString());
+  });
+  miTxtClr_ = MakeAction(false, [this] { desktop_->ClearElementTextsCommand(); });
+  for (int spr = 0; spr < 2; ++spr) {
+    miLang_[spr] = MakeAction(true, [this, spr] { desktop_->SwitchLanguage(spr); });
+    miLang_[spr]->setData(spr);
+  }
+  miHelp2_ = MakeAction(false, [this] { ShowHelpTopic(this, m_, kHelpContents); });
+  miDemo_ = MakeAction(true, [this] {
+    // The demo runs in a program of its own with its own data directory,
+    // so this monitor's capture and settings stay as they are.
+    if (!QProcess::startDetached(QCoreApplication::applicationFilePath(), {"--demo"}))
+      m_.messages.Show(0, MsgError, FormatText(Text(m_.AllgVar, kTextDemoFailed), {"cannot start " +
+          QCoreApplication::applicationFilePath().toStdString()}));
+  });
+  // Items whose dialogs are not there yet.
+  for (QAction*& a : {std::ref(miLogDrucken_), std::ref(miTelSize_), std::ref(miFrbTyp_), std::ref(miFrbUrs_),
+                      std::ref(miEmSe_), std::ref(miAllg_), std::ref(miOpt_), std::ref(miLFilter_),
+                      std::ref(miVersion_)}) {
+    a = MakeAction(false, {});
+    a->setEnabled(false);
+  }
   miOnline_ = aGoOnl_;
   miOffline_ = aGoOffl_;
 }
 
+QAction* TfmMain::MakeAction(bool checkable, const std::function<void()>& slot) {
+  QAction* a = new QAction(this);
+  a->setCheckable(checkable);
+  if (slot) {
+    connect(a, &QAction::triggered, this, [this, slot] {
+      slot();
+      RefreshControls();  // a click that changed nothing leaves the check mark as it was
+    });
+  }
+  addAction(a);
+  return a;
+}
+
+QAction* TfmMain::action(Action a) const {
+  switch (a) {
+    case Action::AusgLog: return aAusgLog_;
+    case Action::AusgOnl: return aAusgOnl_;
+    case Action::GoOnl: return aGoOnl_;
+    case Action::GoOffl: return aGoOffl_;
+    case Action::LogDel: return aLogDel_;
+    case Action::AFilter: return aAFilter_;
+    case Action::AFiltAE: return aAFiltAE_;
+    case Action::HelpF1: return aHelpF1_;
+    case Action::TextLoad: return aTextLoad_;
+    default: return viewActions_[static_cast<size_t>(ActionTag(a))];
+  }
+}
+
 void TfmMain::BuildMenus() {
   for (QMenu*& menu : menus_) menu = new QMenu(this);
-  auto item = [this](QMenu* menu, int number, QAction* action = nullptr) {
-    if (action == nullptr) {
-      action = new QAction(menu);
-      action->setEnabled(false);  // its dialog or command is not there yet
-    }
+  auto item = [this](QMenu* menu, int number, QAction* action) {
     menu->addAction(action);
     numberedItems_.push_back({action, number});
     return action;
   };
-  // File: delete, open, save as, print, -, element texts load and clear, -, exit.
+  // File: delete, open, save as, print, -, element texts load and clear, -,
+  // exit, the recently used files in front of exit, and the demo line.
   QMenu* file = menus_[0];
-  for (int i = 0; i < 4; ++i) item(file, kTextFileMenu + i);
+  item(file, kTextFileMenu, aLogDel_);
+  item(file, kTextFileMenu + 1, miLogOp_);
+  item(file, kTextFileMenu + 2, miLogSav_);
+  item(file, kTextFileMenu + 3, miLogDrucken_);
   file->addSeparator();
-  for (int i = 5; i < 7; ++i) item(file, kTextFileMenu + i);
+  item(file, kTextFileMenu + 5, aTextLoad_);
+  item(file, kTextFileMenu + 6, miTxtClr_);
   file->addSeparator();
   miExit_ = new QAction(this);
   connect(miExit_, &QAction::triggered, this, &QWidget::close);
   item(file, kTextFileMenu + 8, miExit_);
+  file->addSeparator();
+  item(file, kTextDemoItem, miDemo_);
 
   item(menus_[1], kTextModeMenu, miOnline_);
   item(menus_[1], kTextModeMenu + 1, miOffline_);
@@ -305,17 +412,32 @@ void TfmMain::BuildMenus() {
     item(target, kTextViewMenu + kViewItemLogView, aAusgLog_);
     item(target, kTextViewMenu + kViewItemOnlineView, aAusgOnl_);
   }
+  // Beyond the View menu, the popup offers going to a telegram and copying.
+  popup_->addSeparator();
+  item(popup_, kTextGoToItem, aGoTo_);
+  item(popup_, kTextCopyItem, aCopy_);
 
   QMenu* param = menus_[3];
   QMenu* language = param->addMenu(QString());
   numberedItems_.push_back({language->menuAction(), kTextParamMenu});
-  for (int i = 0; i < 2; ++i) item(language, kTextLanguageMenu + i);
-  for (int i = 1; i < 4; ++i) item(param, kTextParamMenu + i);
+  auto* languages = new QActionGroup(this);
+  for (int i = 0; i < 2; ++i) {
+    item(language, kTextLanguageMenu + i, miLang_[i]);
+    languages->addAction(miLang_[i]);
+  }
+  item(param, kTextParamMenu + 1, miTelSize_);
+  item(param, kTextParamMenu + 2, miFrbTyp_);
+  item(param, kTextParamMenu + 3, miFrbUrs_);
   param->addSeparator();
-  for (int i = 5; i < 8; ++i) item(param, kTextParamMenu + i);
+  item(param, kTextParamMenu + 5, miEmSe_);
+  item(param, kTextParamMenu + 6, miAllg_);
+  item(param, kTextParamMenu + 7, miOpt_);
 
-  for (int i = 0; i < 3; ++i) item(menus_[4], kTextFilterMenu + i);
-  for (int i = 0; i < 2; ++i) item(menus_[5], kTextHelpMenu + i);
+  item(menus_[4], kTextFilterMenu, aAFilter_);
+  item(menus_[4], kTextFilterMenu + 1, aAFiltAE_);
+  item(menus_[4], kTextFilterMenu + 2, miLFilter_);
+  item(menus_[5], kTextHelpMenu, miHelp2_);
+  item(menus_[5], kTextHelpMenu + 1, miVersion_);
 }
 
 void TfmMain::BuildControlBar() {
@@ -364,7 +486,7 @@ void TfmMain::ApplyLanguage() {
     menuButtons_[i]->setText(T(kTextMenuButtons + static_cast<int>(i)));
   for (auto& [action, number] : numberedItems_) action->setText(T(number));
   for (size_t i = 0; i < leds_.size(); ++i) leds_[i]->setToolTip(T(kTextLedHints + static_cast<int>(i)));
-  desktop_->BuildStatusGrid();
+  desktop_->ApplyLanguage();
   int width = 4;
   for (int c = 0; c < 8; ++c) {
     tbSt_->setColumnWidth(c, desktop_->columnWidths[c]);
@@ -373,17 +495,35 @@ void TfmMain::ApplyLanguage() {
   tbSt_->setFixedWidth(width);
   tbSt_->setFixedHeight(3 * tbSt_->verticalHeader()->defaultSectionSize() + 4);
   tbSt_->clearSelection();
+  recentShown_.clear();  // the captions of the list are built again
   RefreshGrid();
-  LoadTypeNames(m_.AllgVar);
   RefreshControls();
 }
 
+void TfmMain::LanguageChanged() {
+  ApplyLanguage();
+  LayoutChildren();
+}
+
 void TfmMain::ApplyShortcuts() {
-  const T_PrgPar& p = m_.PrgPar;
-  // Of two actions with one key only the first gets it, as a key triggers
-  // one action: F8 toggles online, F9 the view.
-  aGoOnl_->setShortcut(p.opt[0] ? QKeySequence(Qt::Key_F8) : QKeySequence());
-  aAusgLog_->setShortcut(p.opt[kOptViewSwitchKeys] ? QKeySequence(Qt::Key_F9) : QKeySequence());
+  // Of two actions with one key only the first in list order gets it, as a
+  // key triggers one action: F8 toggles online, F9 the view.
+  std::vector<ActionKey> taken;
+  for (int i = 0; i < kActionCount; ++i) {
+    const Action a = static_cast<Action>(i);
+    ActionKey key = ActionShortcut(a, m_.PrgPar);
+    if (std::find(taken.begin(), taken.end(), key) != taken.end()) key = ActionKey::KeyNone;
+    if (key != ActionKey::KeyNone) taken.push_back(key);
+    QAction* qa = action(a);
+    qa->setShortcut(KeySequenceOf(key));
+    qa->setShortcutContext(Qt::WindowShortcut);
+  }
+}
+
+void TfmMain::SetDemoLine(DemoLine* line) {
+  demo_ = line;
+  miDemo_->setChecked(line != nullptr);
+  miDemo_->setEnabled(line == nullptr);
 }
 
 void TfmMain::LayoutChildren() {
@@ -430,6 +570,11 @@ void TfmMain::RefreshControls() {
   tbtnTel_->setToolTip(QString::fromStdString(d.ViewButtonHint()));
   miOnline_->setChecked(online);
   miOffline_->setChecked(!online);
+  const T_Filter& afilt = m_.AllgPar.afilt;
+  aAFiltAE_->setEnabled(afilt.def != 0);
+  aAFiltAE_->setText(T(kTextFilterSwitch + (afilt.ein ? 1 : 0)));
+  for (int spr = 0; spr < 2; ++spr) miLang_[spr]->setChecked(m_.PrgPar.spr == spr);
+  RefreshRecentFiles();
   tbtnOnl_->setChecked(online);
   tbtnOnl_->setIcon(ButtonIcon(online ? 1 : 0));
   tbtnOnl_->setToolTip(QString::fromStdString(d.OnlineButtonHint()));
@@ -486,6 +631,7 @@ void TfmMain::OnScrollAction(int action) {
 }
 
 void TfmMain::OnTimer() {
+  if (demo_) demo_->Pump(m_.clock.Tick(), LineOctetsPerSecond(m_));
   desktop_->Tick();
   RefreshLeds();
   if (m_.PrgPar.online == 0 && (notifiers_[0] || notifiers_[1])) SyncPortNotifiers();
@@ -519,6 +665,62 @@ void TfmMain::SyncPortNotifiers() {
       SyncPortNotifiers();
     });
   }
+}
+
+void TfmMain::RefreshRecentFiles() {
+  const std::vector<std::string>& names = desktop_->recent.names();
+  if (names == recentShown_ && recentActions_.size() == static_cast<int>(names.size())) return;
+  recentShown_ = names;
+  for (QAction* a : recentActions_) {
+    menus_[0]->removeAction(a);
+    a->deleteLater();
+  }
+  recentActions_.clear();
+  for (size_t i = 0; i < names.size(); ++i) {
+    const std::string name = names[i];
+    QAction* a = new QAction(QString("&%1 %2").arg(i + 1).arg(QString::fromStdString(name)), menus_[0]);
+    connect(a, &QAction::triggered, this, [this, name] {
+      // What the menu left behind is handled before the file is opened.
+      QCoreApplication::processEvents();
+      desktop_->RecentFileClick(name);
+      RefreshControls();
+    });
+    menus_[0]->insertAction(miExit_, a);
+    recentActions_.push_back(a);
+  }
+}
+
+QString TfmMain::ChooseFile(bool save, int textNumber, const std::string& current) {
+  const FileDialogCaption c = save ? SaveLogDialogText(m_.AllgVar) : OpenDialogText(m_.AllgVar, textNumber);
+  QFileDialog dialog(this, QString::fromStdString(c.title));
+  const QFileInfo info(QString::fromStdString(current));
+  dialog.setDirectory(current.empty() ? QString::fromStdString(m_.AllgVar.DataDir) : info.absolutePath());
+  if (!current.empty()) dialog.selectFile(info.fileName());
+  QString ext = QString::fromStdString(c.defaultExt);
+  if (ext.startsWith('.')) ext.remove(0, 1);
+  dialog.setDefaultSuffix(ext);
+  dialog.setNameFilters(QString::fromStdString(c.filter).split(";;", Qt::SkipEmptyParts));
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().first();
+}
+
+void TfmMain::GoToTelegram() {
+  bool ok = false;
+  const QString text = QInputDialog::getText(this, T(kTextGoToTitle), T(kTextGoToLabel), QLineEdit::Normal, {}, &ok);
+  if (ok && !text.trimmed().isEmpty()) desktop_->GoTo(text.toStdString());
+}
+
+QString TfmMain::CopyText(int y) {
+  std::string text = y >= 0 ? TelegramTextAt(m_, desktop_->view, y) : std::string();
+  if (text.empty()) text = PageText(m_, desktop_->view);
+  return QString::fromStdString(text);
+}
+
+void TfmMain::CopyToClipboard() {
+  const QString text = CopyText(area_->mouseY);
+  if (!text.isEmpty()) QGuiApplication::clipboard()->setText(text);
 }
 
 QString TfmMain::panelText(int i) const { return stbrMain_->texts[static_cast<size_t>(i)]; }

@@ -6,17 +6,20 @@
 /// window only forwards: every decision is taken by its `Desktop`.
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include <QMainWindow>
 
+#include "app/commands.h"
 #include "app/desktop.h"
 #include "platform/termios_serial_port.h"
 #include "ui/qt_canvas.h"
 
 class QAction;
+class QKeySequence;
 class QActionGroup;
 class QMenu;
 class QScrollBar;
@@ -28,6 +31,7 @@ class QToolButton;
 namespace qlxs {
 
 struct Monitor;
+class DemoLine;
 class ViewArea;
 class PanelBar;
 
@@ -47,6 +51,16 @@ class TfmMain final : public QMainWindow, public DesktopWindow, private CanvasGe
   QAction* onlineViewAction() const { return aAusgOnl_; }
   QAction* goOnlineAction() const { return aGoOnl_; }
   QAction* goOfflineAction() const { return aGoOffl_; }
+  /// The action of `a` (the View options and formats, the view and mode
+  /// actions, and the file, filter and help actions).
+  QAction* action(Action a) const;
+  QAction* goToAction() const { return aGoTo_; }
+  QAction* copyAction() const { return aCopy_; }
+  QAction* languageAction(int spr) const { return miLang_[static_cast<size_t>(spr)]; }
+  QAction* demoAction() const { return miDemo_; }
+  QMenu* fileMenu() const { return menus_[0]; }
+  /// The recently used files as the File menu lists them.
+  QList<QAction*> recentFileActions() const { return recentActions_; }
   QTableWidget* statusGrid() const { return tbSt_; }
   QScrollBar* scrollBar() const { return scbrLog_; }
   /// The 54 ms timer (tests stop it and tick by hand).
@@ -65,8 +79,15 @@ class TfmMain final : public QMainWindow, public DesktopWindow, private CanvasGe
   void RefreshGrid() override;
   void SetScrollPosition(int position) override;
 
-  /// Assigns F8 and F9 by the options.
+  /// Assigns the shortcuts of the actions by the options (F8, F9, F11, F12).
   void ApplyShortcuts();
+  /// Plays the demo line on every tick (null: none). The demo menu item is
+  /// then checked and disabled.
+  void SetDemoLine(DemoLine* line);
+  /// The text Ctrl+C copies: the telegram drawn at height `y` of the view,
+  /// or, when none is drawn there, the whole page.
+  QString CopyText(int y);
+  void LanguageChanged() override;
 
  protected:
   void closeEvent(QCloseEvent* e) override;
@@ -82,6 +103,11 @@ class TfmMain final : public QMainWindow, public DesktopWindow, private CanvasGe
   int ScrollBarWidth() const override;
 
   void BuildActions();
+  QAction* MakeAction(bool checkable, const std::function<void()>& slot);
+  void RefreshRecentFiles();
+  QString ChooseFile(bool save, int textNumber, const std::string& current);
+  void GoToTelegram();
+  void CopyToClipboard();
   void BuildMenus();
   void BuildControlBar();
   void ApplyLanguage();
@@ -119,6 +145,31 @@ class TfmMain final : public QMainWindow, public DesktopWindow, private CanvasGe
   QAction* miOnline_ = nullptr;
   QAction* miOffline_ = nullptr;
   QAction* miExit_ = nullptr;
+  QAction* aLogDel_ = nullptr;
+  QAction* aAFilter_ = nullptr;
+  QAction* aAFiltAE_ = nullptr;
+  QAction* aHelpF1_ = nullptr;
+  QAction* aTextLoad_ = nullptr;
+  QAction* miLogOp_ = nullptr;
+  QAction* miLogSav_ = nullptr;
+  QAction* miLogDrucken_ = nullptr;
+  QAction* miTxtClr_ = nullptr;
+  QAction* miDemo_ = nullptr;
+  QAction* aGoTo_ = nullptr;
+  QAction* aCopy_ = nullptr;
+  std::array<QAction*, 2> miLang_{};
+  QAction* miTelSize_ = nullptr;
+  QAction* miFrbTyp_ = nullptr;
+  QAction* miFrbUrs_ = nullptr;
+  QAction* miEmSe_ = nullptr;
+  QAction* miAllg_ = nullptr;
+  QAction* miOpt_ = nullptr;
+  QAction* miLFilter_ = nullptr;
+  QAction* miHelp2_ = nullptr;
+  QAction* miVersion_ = nullptr;
+  QList<QAction*> recentActions_;
+  std::vector<std::string> recentShown_;
+  DemoLine* demo_ = nullptr;
   std::vector<std::pair<QAction*, int>> numberedItems_;  ///< menu items and their text numbers
   std::array<QMenu*, 6> menus_{};
   QMenu* popup_ = nullptr;

@@ -81,8 +81,11 @@ void QtCanvas::CopyBand(int top, int bottom, int toY) {
   if (bottom <= top) return;
   Resize();
   const QRect band(0, top, pixmap_.width(), bottom - top);
-  pixmap_.scroll(0, toY - top, band);
-  Changed(band.united(band.translated(0, toY - top)));
+  // The pixmap scrolls only inside the rectangle it is given: it must hold
+  // the band and where the band goes.
+  const QRect area = band.united(band.translated(0, toY - top));
+  pixmap_.scroll(0, toY - top, area);
+  Changed(area);
 }
 
 void QtCanvas::SetFontColour(int index) { fontColour_ = Colour(index); }

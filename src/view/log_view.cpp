@@ -144,6 +144,7 @@ int ShowPage(LogState& m, ViewState& v, Canvas& canvas, int code, int position) 
     return 0;
   }
   ClearView(m, v, canvas);
+  v.pageTelegrams.clear();
   T_LogStand& s = m.log.stand;
   if (!v.hasPageTop || s.ueberl != 0) {
     s.ueberl = 0;
@@ -209,12 +210,14 @@ int ShowPage(LogState& m, ViewState& v, Canvas& canvas, int code, int position) 
     }
     firstOnPage = false;
     const int yBefore = v.y;
+    const int32_t block = r.blk, pos = r.pos;
     while (!v.pageFull) {
       const std::string& piece = NextLines(m, c);
       if (piece.empty()) break;
       SetColourPair(v, canvas, c.tcl);
       DrawLines(v, canvas, piece);
     }
+    if (v.y != yBefore) v.pageTelegrams.push_back({yBefore, v.y, block, pos});
     if (v.y != yBefore && !v.pageFull) Gap(v);
     if (v.pageFull) break;
     if (!NextShown(m)) {

@@ -26,6 +26,21 @@ T_TeleAusgabe FreshContext(ViewState& v) {
   return c;
 }
 
+// Scrolls the lines drawn so far up by one band so that `height` more
+// pixels fit above the page bottom.
+void MakeRoom(const LogState& m, ViewState& v, Canvas& canvas, int height) {
+  if (v.y + height > v.pageBottomY) {
+    const int up = std::min(v.y + height - v.pageBottomY, v.y - v.topLineY);
+    if (up > 0) {
+      canvas.CopyBand(v.topLineY + up, v.y, v.topLineY);
+      SetColourPair(v, canvas, {v.cli.fg, m.PrgPar.tf.ueb.hg});
+      canvas.FillRect(0, v.y - up, ViewRight(m, canvas), v.y);
+      v.y -= up;
+    }
+  }
+  v.pageFull = false;
+}
+
 }  // namespace
 
 void OnlineTick(LogState& m, ViewState& v, Canvas& canvas) {
@@ -80,17 +95,7 @@ void DrawOnlineTelegram(LogState& m, ViewState& v, Canvas& canvas, const T_Teleg
   StartTelegram(m, v, canvas, c, t);
   std::vector<T_FarbIndex> colours;
   RenderAll(m, c, &colours);
-  const int height = c.anztxt * v.lineHeight + v.gap;
-  if (v.y + height > v.pageBottomY) {
-    const int up = std::min(v.y + height - v.pageBottomY, v.y - v.topLineY);
-    if (up > 0) {
-      canvas.CopyBand(v.topLineY + up, v.y, v.topLineY);
-      SetColourPair(v, canvas, {v.cli.fg, m.PrgPar.tf.ueb.hg});
-      canvas.FillRect(0, v.y - up, ViewRight(m, canvas), v.y);
-      v.y -= up;
-    }
-  }
-  v.pageFull = false;
+  MakeRoom(m, v, canvas, c.anztxt * v.lineHeight + v.gap);
   Gap(v);
   // Each line in the colours of its object, as the log view draws it.
   std::string_view text = c.TxtStr;
@@ -101,6 +106,13 @@ void DrawOnlineTelegram(LogState& m, ViewState& v, Canvas& canvas, const T_Teleg
     DrawLine(v, canvas, text.substr(0, end));
     text.remove_prefix(end + 2);
   }
+}
+
+void DrawOnlineLine(LogState& m, ViewState& v, Canvas& canvas, std::string_view line) {
+  if (m.PrgPar.ausgonl != 1) return;
+  MakeRoom(m, v, canvas, v.lineHeight);
+  SetColourPair(v, canvas, m.PrgPar.tf.ueb);
+  DrawLine(v, canvas, line);
 }
 
 }  // namespace qlxs

@@ -2,6 +2,7 @@
 /// The online view: the newest telegrams of the online ring that the view
 /// admits, each drawn at the bottom of the area while the area scrolls up.
 
+#include <string_view>
 #include "view/canvas.h"
 #include "view/view_state.h"
 
@@ -26,5 +27,9 @@ void DrawRingEntry(LogState& m, ViewState& v, Canvas& canvas);
 /// Draws telegram t below the last one, first scrolling the area up by as
 /// much as it needs (one band copy and one fill).
 void DrawOnlineTelegram(LogState& m, ViewState& v, Canvas& canvas, const T_Telegramm& t);
+
+/// Draws one line of text in the heading colours below the last telegram
+/// of the online view, scrolling as a telegram does (nothing in the log view).
+void DrawOnlineLine(LogState& m, ViewState& v, Canvas& canvas, std::string_view line);
 
 }  // namespace qlxs

@@ -5,6 +5,7 @@
 /// the log reader returns to.
 
 #include <cstdint>
+#include <vector>
 
 #include "config/prg_par.h"
 #include "render/render.h"
@@ -43,6 +44,15 @@ struct ViewState {
   /// The object the page top telegram begins with (0: the first); only the
   /// page top telegram of a page begins there.
   int32_t pageTopObject = 0;
+
+  /// The telegrams of the log view's page as drawn: the band of the view
+  /// each took (from its first line to the end of its last) and where it
+  /// is stored, so that its text can be taken again.
+  struct PageTelegram {
+    int top = 0, bottom = 0;
+    int32_t block = 0, pos = 0;
+  };
+  std::vector<PageTelegram> pageTelegrams;
 };
 
 }  // namespace qlxs
