@@ -464,8 +464,16 @@ void Desktop::ToggleDisplayFilterClick() {
 }
 
 bool Desktop::SwitchLanguage(int spr) {
+  // A language file that cannot be read leaves the program in the language
+  // it had: its texts are kept whole, not partly replaced by what was read.
+  const int32_t sprBefore = m.PrgPar.spr;
+  std::vector<std::string> textsBefore = m.AllgVar.TxtList;
   m.PrgPar.spr = spr;
-  if (!LoadTexts(m, spr)) return false;
+  if (!LoadTexts(m, spr)) {
+    m.AllgVar.TxtList = std::move(textsBefore);
+    m.PrgPar.spr = sprBefore;
+    return false;
+  }
   recent.Save(m.PrgPar);
   recent.Clear();
   ApplyLanguage();

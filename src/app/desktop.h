@@ -215,7 +215,8 @@ class Desktop {
   /// The language of index `spr` (0 German, 1 English): loads its texts;
   /// only when that succeeded the recently used files are written into the
   /// settings, taken again, `ApplyLanguage` runs, the window sets its
-  /// captions and the view is shown again. False when loading failed.
+  /// captions and the view is shown again. False when loading failed: the
+  /// texts and the language stay as they were.
   bool SwitchLanguage(int spr);
   /// What a new language changes outside the widgets: the status grid, the
   /// recently used files (taken from the settings, files that are gone
