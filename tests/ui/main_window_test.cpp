@@ -34,6 +34,10 @@
 #include "support/scratch_dir.h"
 #include "support/test_env.h"
 #include "ui/main_window.h"
+#include "app/demo_line.h"
+#include "model/text_table.h"
+#include <QClipboard>
+#include <QMenu>
 #include "ui/stop_signals.h"
 
 namespace qlxs {
@@ -297,6 +301,108 @@ TEST_F(MainWindowTest, SigtermClosesTheWindowWithThePortsClosedAndTheLogWrittenB
   T_Telegramm last{};
   ReaderRecord(reader, last);
   EXPECT_EQ(last.stat, StatPortClosed);
+}
+
+TEST_F(MainWindowTest, FunctionKeysFollowTheirOptions) {
+  // F8 toggles online, F9 the view, F11 the display filter, F12 opens the
+  // filter dialog, each only while its option is set; F1 and Ctrl+D always.
+  for (const bool on : {false, true}) {
+    SCOPED_TRACE(on ? "options on" : "options off");
+    for (int i = 0; i < 4; ++i) m->PrgPar.opt[i] = on ? 1 : 0;
+    auto w = Open({});
+    EXPECT_EQ(w->action(Action::GoOnl)->shortcut(), on ? QKeySequence(Qt::Key_F8) : QKeySequence());
+    EXPECT_EQ(w->action(Action::GoOffl)->shortcut(), QKeySequence()) << "the first action with F8 takes it";
+    EXPECT_EQ(w->action(Action::AusgLog)->shortcut(), on ? QKeySequence(Qt::Key_F9) : QKeySequence());
+    EXPECT_EQ(w->action(Action::AusgOnl)->shortcut(), QKeySequence());
+    EXPECT_EQ(w->action(Action::AFiltAE)->shortcut(), on ? QKeySequence(Qt::Key_F11) : QKeySequence());
+    EXPECT_EQ(w->action(Action::AFilter)->shortcut(), on ? QKeySequence(Qt::Key_F12) : QKeySequence());
+    EXPECT_EQ(w->action(Action::HelpF1)->shortcut(), QKeySequence(Qt::Key_F1));
+    EXPECT_EQ(w->action(Action::LogDel)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
+    EXPECT_EQ(w->action(Action::Csv)->shortcut(), QKeySequence(Qt::Key_7));
+    w->close();
+  }
+}
+
+TEST_F(MainWindowTest, TheLanguageSwitchesAtRunTimeAndTheRecentFilesStay) {
+  const std::string log = SimulatedLog(10);
+  m->PrgPar.online = 0;
+  auto w = Open({});
+  Ticks(*w, 7);
+  w->desktop().OpenLogCommand(log);
+  w->RefreshControls();
+  ASSERT_EQ(w->recentFileActions().size(), 1);
+  EXPECT_TRUE(w->recentFileActions()[0]->text().endsWith("line.lg4"));
+  EXPECT_EQ(w->panelText(0).toStdString(), "Offline");
+
+  w->languageAction(0)->trigger();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(m->PrgPar.spr, 0);
+  EXPECT_TRUE(w->languageAction(0)->isChecked());
+  EXPECT_FALSE(w->languageAction(1)->isChecked());
+  EXPECT_EQ(w->panelText(1).toStdString(), Text(m->AllgVar, kTextViewMode));
+  EXPECT_NE(w->panelText(1).toStdString(), "Log view");
+  EXPECT_EQ(w->fileMenu()->actions().first()->text().toStdString(), Text(m->AllgVar, 1410));
+  ASSERT_EQ(w->recentFileActions().size(), 1) << "the list is written back and taken again";
+  EXPECT_TRUE(w->fileMenu()->actions().contains(w->recentFileActions()[0]));
+  w->languageAction(1)->trigger();
+  EXPECT_EQ(w->panelText(1).toStdString(), "Log view");
+}
+
+TEST_F(MainWindowTest, WindowPlacementIsStoredAtCloseAndRestoredAtTheNextStart) {
+  m->PrgPar.wstat = 0;
+  QRect placed;
+  {
+    auto w = Open({});
+    w->setGeometry(40, 60, 700, 480);
+    QCoreApplication::processEvents();
+    placed = w->geometry();
+    w->close();
+  }
+  EXPECT_EQ(m->PrgPar.wstat, 1);
+  EXPECT_EQ(m->PrgPar.wwidth, placed.width());
+  EXPECT_EQ(m->PrgPar.wheight, placed.height());
+  auto again = Open({});
+  EXPECT_EQ(again->geometry(), placed);
+  // Maximised: the state is kept, the normal rectangle stays as it was.
+  again->showMaximized();
+  QCoreApplication::processEvents();
+  again->close();
+  EXPECT_EQ(m->PrgPar.wstat, 3);
+  EXPECT_EQ(m->PrgPar.wwidth, placed.width());
+}
+
+TEST_F(MainWindowTest, CtrlCCopiesTheTelegramUnderTheMouseOrThePage) {
+  const std::string log = SimulatedLog(30);
+  m->PrgPar.online = 0;
+  m->PrgPar.ausgonl = 0;
+  auto w = Open({log});
+  Ticks(*w, 7);
+  QCoreApplication::processEvents();
+  const auto& page = w->desktop().view.pageTelegrams;
+  ASSERT_GE(page.size(), 2u);
+  const QString one = w->CopyText((page[0].top + page[0].bottom) / 2);
+  const QString all = w->CopyText(-1);
+  EXPECT_FALSE(one.isEmpty());
+  EXPECT_GT(all.size(), one.size());
+  w->copyAction()->trigger();
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), all) << "the mouse is not over the view";
+}
+
+TEST_F(MainWindowTest, TheDemoLinePlaysIntoTheWindowThroughTheRealCapturePath) {
+  DemoLine line;
+  ASSERT_TRUE(line.ok()) << line.error();
+  line.MapPorts(*m);
+  m->PrgPar.online = 1;
+  auto w = Open({});
+  w->SetDemoLine(&line);
+  EXPECT_TRUE(w->demoAction()->isChecked());
+  EXPECT_FALSE(w->demoAction()->isEnabled());
+  w->timer()->start();
+  ASSERT_TRUE(ProcessUntil([&] { return m->counters[0] >= 3 && m->counters[4] >= 3; }));
+  EXPECT_EQ(m->PrgPar.ausgonl, 1);
+  EXPECT_EQ(m->counters[1], 0u) << "the demo opens without faults";
+  w->close();
+  EXPECT_FALSE(m->ports[0].se.open);
 }
 
 }  // namespace
