@@ -33,6 +33,7 @@
 #include "model/text_table.h"
 #include "platform/clock.h"
 #include "platform/message_sink.h"
+#include "ui/colour_dialogs.h"
 #include "ui/help_browser.h"
 #include "view/log_view.h"
 #include "view/page_text.h"
@@ -336,8 +337,21 @@ void TfmMain::BuildActions() {
           QCoreApplication::applicationFilePath().toStdString()}));
   });
   // Items whose dialogs are not there yet.
-  for (QAction*& a : {std::ref(miLogDrucken_), std::ref(miTelSize_), std::ref(miFrbTyp_), std::ref(miFrbUrs_),
-                      std::ref(miEmSe_), std::ref(miAllg_), std::ref(miOpt_), std::ref(miLFilter_),
+  miTelSize_ = MakeAction(false, [this] {
+    T_TelFarben copy = m_.PrgPar.tf;
+    if (EditTelegramColours(m_, this, copy)) {
+      m_.PrgPar.tf = copy;
+      canvas_->SetFontSize(copy.schrift);
+      desktop_->Resized();
+    }
+    PostViewCommand(kViewRedraw);
+  });
+  for (const bool causes : {false, true}) {
+    (causes ? miFrbUrs_ : miFrbTyp_) = MakeAction(false, [this, causes] {
+      if (EditColourTable(m_, this, causes)) PostViewCommand(kViewRedraw);
+    });
+  }
+  for (QAction*& a : {std::ref(miLogDrucken_), std::ref(miEmSe_), std::ref(miAllg_), std::ref(miOpt_), std::ref(miLFilter_),
                       std::ref(miVersion_)}) {
     a = MakeAction(false, {});
     a->setEnabled(false);
@@ -357,6 +371,12 @@ QAction* TfmMain::MakeAction(bool checkable, const std::function<void()>& slot) 
   }
   addAction(a);
   return a;
+}
+
+QAction* TfmMain::menuItem(int number) const {
+  for (const auto& [a, n] : numberedItems_)
+    if (n == number) return a;
+  return nullptr;
 }
 
 QAction* TfmMain::action(Action a) const {

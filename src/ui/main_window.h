@@ -59,6 +59,8 @@ class TfmMain final : public QMainWindow, public DesktopWindow, private CanvasGe
   QAction* languageAction(int spr) const { return miLang_[static_cast<size_t>(spr)]; }
   QAction* demoAction() const { return miDemo_; }
   QMenu* fileMenu() const { return menus_[0]; }
+  /// The menu item captioned with text `number` (the first one; null when none).
+  QAction* menuItem(int number) const;
   /// The recently used files as the File menu lists them.
   QList<QAction*> recentFileActions() const { return recentActions_; }
   QTableWidget* statusGrid() const { return tbSt_; }

@@ -37,6 +37,8 @@
 #include "app/demo_line.h"
 #include "model/text_table.h"
 #include <QClipboard>
+#include <QDialog>
+#include <cstring>
 #include <QMenu>
 #include "ui/stop_signals.h"
 
@@ -403,6 +405,45 @@ TEST_F(MainWindowTest, TheDemoLinePlaysIntoTheWindowThroughTheRealCapturePath) {
   EXPECT_EQ(m->counters[1], 0u) << "the demo opens without faults";
   w->close();
   EXPECT_FALSE(m->ports[0].se.open);
+}
+
+// Runs `action` and returns the class of the modal dialog it opened (empty
+// when none), closing that dialog with Cancel.
+std::string DialogOpenedBy(QAction* action) {
+  std::string opened;
+  QTimer::singleShot(0, [&] {
+    ProcessUntil([] { return QApplication::activeModalWidget() != nullptr; });
+    if (QWidget* d = QApplication::activeModalWidget()) {
+      opened = d->metaObject()->className();
+      if (auto* dialog = qobject_cast<QDialog*>(d)) dialog->reject();
+    }
+  });
+  action->trigger();
+  QCoreApplication::processEvents();
+  return opened;
+}
+
+TEST_F(MainWindowTest, EveryDialogItemOpensItsDialogAndCancelChangesNothing) {
+  m->PrgPar.online = 0;
+  auto w = Open({});
+  Ticks(*w, 7);
+  const T_PrgPar before = m->PrgPar;
+  const struct {
+    int item;  // text number of the menu item
+    const char* dialog;
+  } items[] = {
+      {1491, "qlxs::TelColourDialog"},
+      {1492, "qlxs::ColourTableDialog"},
+      {1493, "qlxs::ColourTableDialog"},
+  };
+  for (const auto& i : items) {
+    SCOPED_TRACE(i.item);
+    QAction* a = w->menuItem(i.item);
+    ASSERT_NE(a, nullptr);
+    ASSERT_TRUE(a->isEnabled());
+    EXPECT_EQ(DialogOpenedBy(a), i.dialog);
+  }
+  EXPECT_EQ(std::memcmp(&before, &m->PrgPar, sizeof before), 0);
 }
 
 }  // namespace
