@@ -90,6 +90,12 @@ TEST(GeneralSettings, FieldRules) {
            {"99999999999", std::nullopt}, {"12x", std::nullopt}}) {
     EXPECT_EQ(MaxLogValue(text), want) << "maxlog '" << text << "'";
   }
+  // the arrow keys step the maximum log size within its range
+  for (const auto& [text, delta, want] : std::vector<std::tuple<std::string, int, std::string>>{
+           {"100", 1, "101"}, {"100", -1, "99"}, {"2000", 1, "2000"}, {"1", -1, "1"}, {"0", 1, "1"},
+           {"5000", -1, "2000"}, {"abc", 1, "abc"}}) {
+    EXPECT_EQ(StepMaxLog(text, delta), want) << text << " " << delta;
+  }
 }
 
 TEST(GeneralSettings, StructureMaskTakesItsCharactersInUpperCase) {

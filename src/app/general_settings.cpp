@@ -79,6 +79,12 @@ std::optional<int32_t> MaxLogValue(std::string_view text) {
   return InRange(DecimalValue(text), kMaxLogMin, kMaxLogMax);
 }
 
+std::string StepMaxLog(std::string_view text, int delta) {
+  const std::optional<int32_t> v = DecimalValue(text);
+  if (!v) return std::string(text);
+  return std::to_string(std::clamp<int64_t>(int64_t{*v} + delta, kMaxLogMin, kMaxLogMax));
+}
+
 DataDirCheck CheckDataDirectory(ConfigState& cs, const std::string& dir) {
   if (Trimmed(dir).empty() || dir.size() > kDataDirChars) return DataDirCheck::Invalid;
   if (IsDirectory(dir)) return DataDirCheck::Exists;

@@ -91,6 +91,10 @@ std::optional<int32_t> Mw100Value(std::string_view text);
 /// size would hold a single block, so sizes below 1 are refused too.
 std::optional<int32_t> MaxLogValue(std::string_view text);
 
+/// The maximum log size field after an arrow key: its value moved by
+/// `delta` and kept within 1 .. 2000; a text that is not a number stays.
+std::string StepMaxLog(std::string_view text, int delta);
+
 /// The outcome of the data directory field.
 enum class DataDirCheck {
   Exists,    ///< the directory exists
