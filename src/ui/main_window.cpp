@@ -33,7 +33,9 @@
 #include "model/text_table.h"
 #include "platform/clock.h"
 #include "platform/message_sink.h"
+#include "app/general_settings.h"
 #include "ui/colour_dialogs.h"
+#include "ui/general_dialogs.h"
 #include "ui/help_browser.h"
 #include "view/log_view.h"
 #include "view/page_text.h"
@@ -336,7 +338,6 @@ void TfmMain::BuildActions() {
       m_.messages.Show(0, MsgError, FormatText(Text(m_.AllgVar, kTextDemoFailed), {"cannot start " +
           QCoreApplication::applicationFilePath().toStdString()}));
   });
-  // Items whose dialogs are not there yet.
   miTelSize_ = MakeAction(false, [this] {
     T_TelFarben copy = m_.PrgPar.tf;
     if (EditTelegramColours(m_, this, copy)) {
@@ -351,8 +352,20 @@ void TfmMain::BuildActions() {
       if (EditColourTable(m_, this, causes)) PostViewCommand(kViewRedraw);
     });
   }
-  for (QAction*& a : {std::ref(miLogDrucken_), std::ref(miEmSe_), std::ref(miAllg_), std::ref(miOpt_), std::ref(miLFilter_),
-                      std::ref(miVersion_)}) {
+  miAllg_ = MakeAction(false, [this] {
+    GeneralSettingsCommand(*desktop_, [this](T_AllgPar& copy, std::string& dataDir) {
+      return EditGeneral(m_, this, copy, dataDir, ToolBarHeight());
+    });
+  });
+  miOpt_ = MakeAction(false, [this] {
+    if (EditOptions(m_, this)) ApplyShortcuts();
+  });
+  miVersion_ = MakeAction(false, [this] {
+    ShowAbout(m_, this);
+    PostViewCommand(kViewRedraw);
+  });
+  // Items whose dialogs are not there yet.
+  for (QAction*& a : {std::ref(miLogDrucken_), std::ref(miEmSe_), std::ref(miLFilter_)}) {
     a = MakeAction(false, {});
     a->setEnabled(false);
   }

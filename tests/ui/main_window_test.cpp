@@ -435,6 +435,9 @@ TEST_F(MainWindowTest, EveryDialogItemOpensItsDialogAndCancelChangesNothing) {
       {1491, "qlxs::TelColourDialog"},
       {1492, "qlxs::ColourTableDialog"},
       {1493, "qlxs::ColourTableDialog"},
+      {1496, "qlxs::TfmAlg"},
+      {1497, "qlxs::TfmOpt"},
+      {690, "qlxs::TfmInfo"},
   };
   for (const auto& i : items) {
     SCOPED_TRACE(i.item);
