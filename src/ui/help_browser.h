@@ -13,4 +13,9 @@ struct ConfigState;
 /// already).
 void ShowHelpTopic(QWidget* parent, const ConfigState& cs, int topic);
 
+/// The help browser window while it is open, else nullptr. Its parts carry
+/// the object names "helpText" (the QTextBrowser), "helpBack",
+/// "helpForward" and "helpContents" (the buttons).
+QWidget* HelpWindow();
+
 }  // namespace qlxs

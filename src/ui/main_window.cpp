@@ -34,6 +34,7 @@
 #include "platform/clock.h"
 #include "platform/message_sink.h"
 #include "app/general_settings.h"
+#include "app/help_topics.h"
 #include "ui/colour_dialogs.h"
 #include "ui/general_dialogs.h"
 #include "ui/help_browser.h"
@@ -64,9 +65,7 @@ constexpr int kTextGoToLabel = 1704;
 constexpr int kTextGoToItem = 1706;
 constexpr int kTextCopyItem = 1707;
 constexpr int kTextDemoFailed = 1708;
-// Help topics of the main window.
-constexpr int kHelpContents = 110;
-constexpr int kHelpMainWindow = 140;
+
 // Positions in the View menu of the separators and the view-mode items.
 constexpr int kViewItemLogView = 10;
 constexpr int kViewItemOnlineView = 11;
