@@ -16,6 +16,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QScrollBar>
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
@@ -114,7 +115,10 @@ TfmTyp::TfmTyp(const ConfigState& cs, QWidget* parent, int mode, int32_t current
   lbTyp_->setObjectName("lbTyp");
   lbTyp_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   for (const std::string& e : p.entries) lbTyp_->addItem(Q(e));
-  lbTyp_->setFixedWidth(kPickListWidth);
+  // At least the list's usual width, wide enough for the longest name.
+  lbTyp_->setMinimumWidth(std::max(kPickListWidth, lbTyp_->sizeHintForColumn(0) + 2 * lbTyp_->frameWidth() +
+                                                       lbTyp_->verticalScrollBar()->sizeHint().width() + 4));
+  lbTyp_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   lbTyp_->setMinimumHeight(lbTyp_->sizeHintForRow(0) * 20);
   if (p.selected >= 0) {
     lbTyp_->setCurrentRow(p.selected);
