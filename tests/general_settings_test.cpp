@@ -37,6 +37,7 @@ struct RecordingWindow final : DesktopWindow {
   void RefreshControls() override { ++controls; }
   void RefreshGrid() override {}
   void SetScrollPosition(int) override {}
+  void LanguageChanged() override {}
 };
 
 // A desktop with the English texts, its log in a scratch data directory and

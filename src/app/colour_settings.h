@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/help_topics.h"
 #include "config/allg_var.h"
 #include "config/colours.h"
 #include "config/prg_par.h"
@@ -34,15 +35,12 @@ inline constexpr int kTextSamplesLabel = 1453;
 inline constexpr int kTextTextColourLabel = 1454;
 inline constexpr int kTextBackgroundLabel = 1455;
 inline constexpr int kTextGapField = 1456;      ///< label; text 1457 is its hint
-inline constexpr int kHelpTelColours = 5550;
 
 // Texts of the colour table dialog (+ 1 for the table per type).
 inline constexpr int kTextColourTableCaption = 1507;
 inline constexpr int kTextCodeListLabel = 1509;
 inline constexpr int kTextTableTextColour = 1511;
 inline constexpr int kTextTableBackground = 1512;
-inline constexpr int kHelpColoursPerType = 5800;
-inline constexpr int kHelpColoursPerCause = 5850;
 
 // ---------------------------------------------------------------------------
 // Telegram colours

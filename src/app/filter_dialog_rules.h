@@ -23,6 +23,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/help_topics.h"
 #include "config/allg_par.h"
 #include "config/dialog_texts.h"
 #include "config/element_texts.h"
@@ -61,8 +62,6 @@ inline constexpr int kTextFilterReset = 679;
 inline constexpr int kTextValueHint = 1209;       ///< prefix of a value field's upper limit
 inline constexpr int kTextPickListCaption = 1165; ///< + pick mode
 /// Help topics of the dialog for the display filter and the log filter.
-inline constexpr int kHelpDisplayFilter = 6100;
-inline constexpr int kHelpLogFilter = 6300;
 
 /// Which of the two filters of the general parameters.
 enum class FilterKind { Display, Log };

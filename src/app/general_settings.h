@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/help_topics.h"
 #include "config/allg_par.h"
 #include "config/prg_par.h"
 
@@ -32,14 +33,12 @@ inline constexpr int kTextDataDir = 553;       ///< label; hint 554
 inline constexpr int kTextCreateDataDir = 552;   ///< question: create the missing data directory?
 inline constexpr int kTextGoOffline = 1204;      ///< question while online: go offline?
 inline constexpr int kTextResetForMaxLog = 1328;  ///< question: create the log anew for the new size?
-inline constexpr int kHelpGeneral = 5500;
 
 /// Texts of the options dialog: caption, the number of options, the first
 /// option's caption (option i: + i).
 inline constexpr int kTextOptionsCaption = 1231;
 inline constexpr int kTextOptionCount = 1232;
 inline constexpr int kTextFirstOption = 1233;
-inline constexpr int kHelpOptions = 5700;
 
 /// Texts of the about box.
 inline constexpr int kTextAboutCaption = 1323;

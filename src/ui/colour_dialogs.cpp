@@ -275,7 +275,7 @@ void TelColourDialog::ShowSample(int pair) {
 
 ColourTableDialog::ColourTableDialog(const ConfigState& cs, QWidget* mainWindow, const T_TypUrsFarben& table,
                                      bool perType)
-    : QlxsDialog(cs, mainWindow, perType ? kHelpColoursPerType : kHelpColoursPerCause, true),
+    : QlxsDialog(cs, mainWindow, perType ? kHelpTypeColours : kHelpCauseColours, true),
       sys_(DesktopSystemColours()), work_(table) {
   const int typeOffset = perType ? 1 : 0;
   setWindowTitle(T(kTextColourTableCaption + typeOffset));

@@ -30,7 +30,10 @@ QlxsDialog::QlxsDialog(const ConfigState& cs, QWidget* mainWindow, int helpTopic
   connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { FocusChanged(now); });
 }
 
-QlxsDialog::~QlxsDialog() = default;
+QlxsDialog::~QlxsDialog() {
+  // Closing the window moves the focus once more; the lists are gone by then.
+  disconnect(qApp, nullptr, this, nullptr);
+}
 
 QString QlxsDialog::T(int n) const { return QString::fromStdString(Text(cs_.AllgVar, n)); }
 

@@ -33,9 +33,11 @@
 #include "model/text_table.h"
 #include "platform/clock.h"
 #include "platform/message_sink.h"
+#include "app/filter_dialog_rules.h"
 #include "app/general_settings.h"
 #include "app/help_topics.h"
 #include "ui/colour_dialogs.h"
+#include "ui/filter_dialog.h"
 #include "ui/general_dialogs.h"
 #include "ui/help_browser.h"
 #include "view/log_view.h"
@@ -304,8 +306,14 @@ void TfmMain::BuildActions() {
   aGoOnl_ = MakeAction(true, [this] { desktop_->GoOnlineClick(); });
   aGoOffl_ = MakeAction(true, [this] { desktop_->GoOfflineClick(); });
   aLogDel_ = MakeAction(false, [this] { desktop_->DeleteLogCommand(); });
-  aAFilter_ = MakeAction(false, {});
-  aAFilter_->setEnabled(false);  // the filter dialog
+  for (const FilterKind kind : {FilterKind::Display, FilterKind::Log}) {
+    (kind == FilterKind::Display ? aAFilter_ : miLFilter_) = MakeAction(false, [this, kind] {
+      FilterCommand(m_, kind, [this, kind](T_Filter& copy) {
+        return EditFilter(m_, this, copy, kind == FilterKind::Display);
+      });
+      PostViewCommand(kViewRedraw);
+    });
+  }
   aAFiltAE_ = MakeAction(false, [this] { desktop_->ToggleDisplayFilterClick(); });
   aHelpF1_ = MakeAction(false, [this] { ShowHelpTopic(this, m_, kHelpMainWindow); });
   aTextLoad_ = MakeAction(false, [this] {
@@ -364,7 +372,7 @@ void TfmMain::BuildActions() {
     PostViewCommand(kViewRedraw);
   });
   // Items whose dialogs are not there yet.
-  for (QAction*& a : {std::ref(miLogDrucken_), std::ref(miEmSe_), std::ref(miLFilter_)}) {
+  for (QAction*& a : {std::ref(miLogDrucken_), std::ref(miEmSe_)}) {
     a = MakeAction(false, {});
     a->setEnabled(false);
   }

@@ -438,6 +438,8 @@ TEST_F(MainWindowTest, EveryDialogItemOpensItsDialogAndCancelChangesNothing) {
       {1496, "qlxs::TfmAlg"},
       {1497, "qlxs::TfmOpt"},
       {690, "qlxs::TfmInfo"},
+      {683, "qlxs::TfmFlt"},
+      {685, "qlxs::TfmFlt"},
   };
   for (const auto& i : items) {
     SCOPED_TRACE(i.item);
