@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+#include <vector>
 
 #include "platform/port_map.h"
 #include "platform/termios_serial_port.h"
@@ -99,6 +104,69 @@ TEST(PortMap, AvailableOnlyWhenTheDeviceCanBeOpenedAndLockedNow) {
   EXPECT_FALSE(PortAvailable(map, 40)) << "a port held open is not available to others";
   holder.Close();
   EXPECT_TRUE(PortAvailable(map, 40));
+}
+
+TEST(PortMap, SerialDevicesAreListedByTheirStableNames) {
+  test::ScratchDir dir;
+  test::PtyPair a, b;
+  ASSERT_TRUE(a.ok() && b.ok());
+  ASSERT_EQ(::symlink(b.slave().c_str(), dir.file("usb-FTDI_B-if00-port0").c_str()), 0);
+  ASSERT_EQ(::symlink(a.slave().c_str(), dir.file("usb-FTDI_A-if00-port0").c_str()), 0);
+  ASSERT_EQ(::symlink(a.slave().c_str(), dir.file("usb-odd#name").c_str()), 0);
+  ASSERT_EQ(::symlink(a.slave().c_str(), dir.file("usb-line\nbreak").c_str()), 0);
+  EXPECT_EQ(ListSerialDevices(dir.path()),
+            (std::vector<std::string>{dir.file("usb-FTDI_A-if00-port0"), dir.file("usb-FTDI_B-if00-port0")}))
+      << "sorted; names that cannot stand in a port map line are left out";
+  EXPECT_TRUE(ListSerialDevices(dir.file("no-such-dir")).empty());
+}
+
+TEST(PortMap, ComNumberOfADeviceFollowsLinksToTheSameDevice) {
+  test::ScratchDir dir;
+  test::PtyPair a, b;
+  ASSERT_TRUE(a.ok() && b.ok());
+  const std::string linkA = dir.file("usb-A"), linkB = dir.file("usb-B");
+  ASSERT_EQ(::symlink(a.slave().c_str(), linkA.c_str()), 0);
+  ASSERT_EQ(::symlink(b.slave().c_str(), linkB.c_str()), 0);
+  const PortMap map = ParsePortMap("40 " + a.slave() + "\n41 " + linkB + "\n42 /dev/qlxs-missing\n", "ports.map");
+  const struct {
+    std::string device;
+    int cnr;
+  } cases[] = {
+      {a.slave(), 40},               // the mapped path itself
+      {linkA, 40},                   // a link to a mapped device
+      {linkB, 41},                   // mapped by its link
+      {b.slave(), 41},               // the device a mapped link points at
+      {"/dev/qlxs-missing", 42},     // the same path, even when it is missing
+      {"/dev/qlxs-missing-too", 0},  // no number for it
+  };
+  for (const auto& c : cases) EXPECT_EQ(ComNumberOf(map, c.device), c.cnr) << c.device;
+}
+
+TEST(PortMap, AnEntryIsAppendedKeepingTheFileAsItWas) {
+  const struct {
+    const char* before;  // nullptr: no file yet
+    const char* after;
+  } cases[] = {
+      {nullptr, "33 /dev/serial/by-id/usb-X\n"},
+      {"", "33 /dev/serial/by-id/usb-X\n"},
+      {"# tap adapters\n4 /dev/ttyUSB0   # west\n\n", "# tap adapters\n4 /dev/ttyUSB0   # west\n\n33 /dev/serial/by-id/usb-X\n"},
+      {"4 /dev/ttyUSB0", "4 /dev/ttyUSB0\n33 /dev/serial/by-id/usb-X\n"},
+  };
+  for (const auto& c : cases) {
+    test::ScratchDir dir;
+    const std::string file = dir.file(kPortMapFileName);
+    if (c.before) {
+      ASSERT_TRUE(test::WriteFile(file, c.before));
+    }
+    ASSERT_EQ(AddPortMapEntry(file, 33, "/dev/serial/by-id/usb-X"), 0);
+    EXPECT_EQ(test::ReadFile(file), c.after) << (c.before ? c.before : "(no file)");
+    EXPECT_EQ(LoadPortMap(file).DevicePath(33), "/dev/serial/by-id/usb-X");
+  }
+
+  test::ScratchDir dir;
+  EXPECT_EQ(AddPortMapEntry(dir.file("missing/ports.map"), 33, "/dev/x"), ENOENT) << "no folder for the file";
+  ASSERT_EQ(::mkdir(dir.file("ports.map").c_str(), 0755), 0);
+  EXPECT_NE(AddPortMapEntry(dir.file("ports.map"), 33, "/dev/x"), 0) << "a folder in the file's place";
 }
 
 }  // namespace

@@ -14,12 +14,7 @@
 
 namespace qlxs {
 
-namespace {
-
-constexpr int32_t kSlowestBaud = 300;
-
-// The rate of a baud list entry: a plain decimal number, or 0.
-int32_t BaudListEntry(const Monitor& m, int32_t index) {
+int32_t BaudListRate(const Monitor& m, int32_t index) {
   if (index < 0 || index > 255) return 0;
   const std::string& s = Text(m.AllgVar, kTextBaudList + index);
   if (s.empty()) return 0;
@@ -27,6 +22,10 @@ int32_t BaudListEntry(const Monitor& m, int32_t index) {
   const long v = std::strtol(s.c_str(), &end, 10);
   return *end == '\0' && v > 0 && v <= 100'000'000 ? static_cast<int32_t>(v) : 0;
 }
+
+namespace {
+
+constexpr int32_t kSlowestBaud = 300;
 
 std::string ComText(const Monitor& m, int32_t cnr) { return Text(m.AllgVar, kTextComPrefix) + std::to_string(cnr); }
 
@@ -46,7 +45,7 @@ void StoreLogText(Monitor& m, const T_ComVar& port) {
 }  // namespace
 
 int32_t EffectiveBaud(const Monitor& m, const T_BetriebsPar& bp) {
-  return bp.baud > 0 ? bp.baud : BaudListEntry(m, bp.BaudI);
+  return bp.baud > 0 ? bp.baud : BaudListRate(m, bp.BaudI);
 }
 
 SerialSettings LineSettingsOf(const Monitor& m, const T_BetriebsPar& bp) {

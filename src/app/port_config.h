@@ -39,6 +39,10 @@ using StatusGrid = std::array<std::array<std::string, 8>, 3>;
 /// number in `m.ports[1].bp.cnr`; on cancel it has changed nothing.
 using PortDialog = std::function<bool(Monitor& m, T_ComVar& copy)>;
 
+/// The rate of baud list entry `index` (text 657 + `index`, a plain
+/// decimal number); 0 when the entry is not a rate.
+int32_t BaudListRate(const Monitor& m, int32_t index);
+
 /// The baud rate a port runs at: `bp.baud`, or, while that is not set (0,
 /// the default before the port dialog ever ran), the rate of its baud list
 /// entry (text 657 + `BaudI`). 0 when neither is a rate.

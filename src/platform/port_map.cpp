@@ -1,7 +1,12 @@
 #include "platform/port_map.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "platform/file_system.h"
 #include "platform/termios_serial_port.h"
@@ -37,6 +42,45 @@ int AssignComNumber(PortMap& map, const std::string& path) {
       return n;
     }
   return 0;
+}
+
+int ComNumberOf(const PortMap& map, const std::string& device) {
+  struct stat dev {};
+  const bool exists = ::stat(device.c_str(), &dev) == 0;
+  auto same = [&](const std::string& path) {
+    if (path == device) return true;
+    struct stat st {};
+    return exists && ::stat(path.c_str(), &st) == 0 && st.st_dev == dev.st_dev && st.st_ino == dev.st_ino;
+  };
+  for (const auto& [n, path] : map.devices)
+    if (same(path)) return n;
+  for (int n = 1; n <= kDefaultTtySPorts; ++n)
+    if (!map.devices.count(n) && same(map.DevicePath(n))) return n;
+  return 0;
+}
+
+std::vector<std::string> ListSerialDevices(const std::string& dir) {
+  std::vector<std::string> devices;
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    const bool usable = !name.empty() && name.front() != ' ' && name.front() != '\t' &&
+                        std::none_of(name.begin(), name.end(), [](char c) {
+                          return c == '#' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+                        });
+    if (usable) devices.push_back(it->path().string());
+  }
+  std::sort(devices.begin(), devices.end());
+  return devices;
+}
+
+int AddPortMapEntry(const std::string& path, int n, const std::string& device) {
+  std::string text;
+  const int err = ReadWholeFile(path, &text);
+  if (err != 0 && err != ENOENT) return err;
+  if (!text.empty() && text.back() != '\n') text += '\n';
+  text += std::to_string(n) + " " + device + "\n";
+  return WriteFileReplacing(path, text);
 }
 
 PortMap ParsePortMap(std::string_view text, const std::string& fileName) {

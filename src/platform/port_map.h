@@ -13,6 +13,9 @@ namespace qlxs {
 
 /// Name of the port map file in the data directory.
 inline constexpr const char* kPortMapFileName = "ports.map";
+/// Where the system lists each serial device under a name that stays the
+/// same when a USB adapter is plugged in again.
+inline constexpr const char* kSerialByIdDir = "/dev/serial/by-id";
 /// Highest COM number.
 inline constexpr int kMaxComNumber = 255;
 /// COM numbers up to this one default to /dev/ttyS(N-1).
@@ -32,6 +35,24 @@ struct PortMap {
 /// else the first number above 32 without an entry, which is then entered
 /// for `path` (in memory only). 0 when every number is taken.
 int AssignComNumber(PortMap& map, const std::string& path);
+
+/// The COM number whose device is `device`: the same path, or another path
+/// of the same file (a by-id link and the device it points at). 0 when no
+/// number of the map stands for it.
+int ComNumberOf(const PortMap& map, const std::string& device);
+
+/// The serial devices listed in `dir` (normally `kSerialByIdDir`) as full
+/// paths, sorted. Names that cannot stand in a port map line (with '#' or a
+/// control character, or beginning with a blank) are left out. A missing or
+/// unreadable directory lists nothing.
+std::vector<std::string> ListSerialDevices(const std::string& dir);
+
+/// Enters COM number `n` for `device` in the port map file `path`: the
+/// line "n device" is appended and everything already in the file (comments,
+/// other lines, their layout) is kept. A missing file is created. The file
+/// is replaced as a whole through a temporary file, so a failure leaves it
+/// as it was. Returns 0 or an errno value.
+int AddPortMapEntry(const std::string& path, int n, const std::string& device);
 
 /// Parses the text of a port map. Bad lines are reported in `problems` with
 /// `fileName` and the line number, and ignored; the first entry of a COM
