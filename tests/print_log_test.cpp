@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "config/colours.h"
 #include "log/log_reader.h"
 #include "log/store.h"
 #include "log/telegram_log.h"
@@ -34,13 +35,17 @@ class RecordingOutput final : public PrintOutput {
   }
   int Line(std::string_view text) override {
     lines.emplace_back(text);
+    colours.push_back(current);
     ++onPage_;
     return failAfter >= 0 && static_cast<int>(lines.size()) > failAfter ? 28 : 0;  // ENOSPC
   }
   void Abort() override { aborted = true; }
   int End() override { return 0; }
+  void Colours(T_FarbIndex pair) override { current = pair; }
 
   std::vector<std::string> lines;
+  std::vector<T_FarbIndex> colours;  ///< the pair each line was written in
+  T_FarbIndex current{};
   int newPages = 0;
   bool aborted = false;
   int failBegin = 0;
@@ -113,6 +118,28 @@ TEST(PrintLog, EveryPrinterPageStartsWithItsHeader) {
   EXPECT_EQ(out.newPages, r.pages - 1) << "a new page for every header but the first";
   EXPECT_EQ(Count(out.lines, p.fx.m.AllgVar.dtlog), r.pages);
   EXPECT_NE(out.lines[15].find("page  4"), std::string::npos) << "page 4 starts after three full pages";
+}
+
+TEST(PrintLog, TelegramLinesComeInTheirColoursAndEverythingElseInTheHeadingColours) {
+  PrintFixture p(4, 1);
+  T_TelFarben& tf = p.fx.m.PrgPar.tf;
+  tf.ueb = {ColourBlue, ColourLightYellow};
+  tf.e1 = {ColourRed, ColourWhite};
+  RecordingOutput out(4);  // page breaks inside telegrams
+  PrintLog(p.fx.m, out, nullptr);
+  ASSERT_EQ(out.lines.size(), out.colours.size());
+  const std::string& log = p.fx.m.AllgVar.dtlog;
+  int telegramLines = 0;
+  for (size_t i = 0; i < out.lines.size(); ++i) {
+    const std::string& l = out.lines[i];
+    // The telegram lines of this fixture are its header and its dump "4F 4B".
+    const bool telegram = !l.empty() && l.rfind(log, 0) != 0 && l.find('/') == std::string::npos && l[0] != '*';
+    const uint16_t want = telegram ? tf.e1.wd() : tf.ueb.wd();
+    EXPECT_EQ(out.colours[i].wd(), want) << "line " << i << ": " << l;
+    telegramLines += telegram;
+  }
+  EXPECT_EQ(telegramLines, 4 * 2);
+  EXPECT_GT(out.newPages, 2);
 }
 
 TEST(PrintLog, ExportStartsWithTheColumnHeadingsAndHasNoGaps) {

@@ -10,6 +10,8 @@
 #include <functional>
 #include <string_view>
 
+#include "config/prg_par.h"
+
 namespace qlxs {
 
 struct LogState;
@@ -27,6 +29,10 @@ class PrintOutput {
   virtual void NewPage() {}
   /// Writes one line; 0 or the I/O result of the failure.
   virtual int Line(std::string_view text) = 0;
+  /// The colour pair of the lines that follow, as the view shows them: the
+  /// telegram's pair for its lines, the headings pair for page headers,
+  /// date lines and end texts. Outputs without colours ignore it.
+  virtual void Colours(T_FarbIndex /*pair*/) {}
   /// The output is cancelled: a printer abandons its job.
   virtual void Abort() {}
   /// Ends the output; 0 or the I/O result of the failure.
