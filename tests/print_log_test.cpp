@@ -28,6 +28,7 @@ class RecordingOutput final : public PrintOutput {
  public:
   explicit RecordingOutput(int linesPerPage = 0) : perPage_(linesPerPage) {}
   int Begin() override { return failBegin; }
+  bool Paper() const override { return perPage_ > 0; }
   bool PageFull() const override { return perPage_ > 0 && onPage_ >= perPage_; }
   void NewPage() override {
     ++newPages;
@@ -142,15 +143,18 @@ TEST(PrintLog, TelegramLinesComeInTheirColoursAndEverythingElseInTheHeadingColou
   EXPECT_GT(out.newPages, 2);
 }
 
-TEST(PrintLog, ExportStartsWithTheColumnHeadingsAndHasNoGaps) {
-  PrintFixture p(2, 0, StatTextLine);
-  p.fx.m.PrgPar.afmt = FmtExport;
-  RecordingOutput out;
-  PrintLog(p.fx.m, out, nullptr);
-  ASSERT_GE(out.lines.size(), 3u);
-  EXPECT_EQ(out.lines[0], Text(p.fx.m.AllgVar, 1173));
-  EXPECT_EQ(out.lines[1], "");
-  EXPECT_EQ(std::count(out.lines.begin() + 2, out.lines.end(), ""), 0) << "no empty line between telegrams";
+TEST(PrintLog, ExportStartsWithTheColumnHeadingsAndHasGapsOnlyOnPaper) {
+  for (const int linesPerPage : {0, 100}) {
+    PrintFixture p(2, 0, StatTextLine);
+    p.fx.m.PrgPar.afmt = FmtExport;
+    RecordingOutput out(linesPerPage);
+    PrintLog(p.fx.m, out, nullptr);
+    ASSERT_GE(out.lines.size(), 3u);
+    EXPECT_EQ(out.lines[0], Text(p.fx.m.AllgVar, 1173));
+    EXPECT_EQ(out.lines[1], "");
+    // A text file keeps the export lines together; paper separates the telegrams.
+    EXPECT_EQ(std::count(out.lines.begin() + 2, out.lines.end(), ""), linesPerPage > 0 ? 2 : 0) << linesPerPage;
+  }
 }
 
 TEST(PrintLog, NothingToShowGivesHeaderAndEndOnly) {

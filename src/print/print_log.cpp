@@ -139,7 +139,7 @@ PrintResult PrintLog(LogState& m, PrintOutput& out, LogFile* extract, const Prin
       }
       ++r.telegrams;
       p.Colours(headings);
-      if (pieces > 0 && m.PrgPar.afmt != FmtExport && (r.io = p.Line("")) != 0) break;
+      if (pieces > 0 && (out.Paper() || m.PrgPar.afmt != FmtExport) && (r.io = p.Line("")) != 0) break;
       if (c.te.nr > lastProgress + kProgressEvery) {
         lastProgress = c.te.nr;
         if (progress && progress(total > 0 ? static_cast<int>(int64_t{lastProgress} * 100 / total) : 100)) {
