@@ -92,7 +92,7 @@ TfmDruk::TfmDruk(Monitor& m, QWidget* mainWindow) : QlxsDialog(m, mainWindow, kH
   layout->addLayout(grid);
 
   lblHinweis_ = new QLabel(T(kTextHint) + '\n' + T(kTextHint + 1) + '\n' + T(kTextHint + 2), this);
-  lblHinweis_->setWordWrap(true);
+  lblHinweis_->setWordWrap(false);
   layout->addWidget(lblHinweis_);
   prbrDruk_ = new QProgressBar(this);
   prbrDruk_->setRange(0, 100);
@@ -186,11 +186,11 @@ void TfmDruk::Run(int choice, const QString& target) {
   for (QWidget* w : {static_cast<QWidget*>(rgrAusg_[0]->parentWidget()), static_cast<QWidget*>(pcbDruk_),
                      static_cast<QWidget*>(fcbFile_), static_cast<QWidget*>(cbFarben_)})
     w->setEnabled(false);
-  prbrDruk_->setValue(0);
-  prbrDruk_->show();
-  hintLine()->setText(T(kTextRunning));  // after the focus moved: the running output's hint stays
   cancel_ = false;
   running_ = true;
+  prbrDruk_->show();
+  prbrDruk_->setValue(0);
+  hintLine()->setText(T(kTextRunning));  // after the focus moved: the running output's hint stays
   lastTarget_ = target;
   const PrintProgress progress = [this](int percent) { return Progress(percent); };
   const std::string name = target.toStdString();
