@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "config/colours.h"
 #include "log/log_reader.h"
 #include "log/store.h"
 #include "log/telegram_log.h"
@@ -27,6 +28,7 @@ class RecordingOutput final : public PrintOutput {
  public:
   explicit RecordingOutput(int linesPerPage = 0) : perPage_(linesPerPage) {}
   int Begin() override { return failBegin; }
+  bool Paper() const override { return perPage_ > 0; }
   bool PageFull() const override { return perPage_ > 0 && onPage_ >= perPage_; }
   void NewPage() override {
     ++newPages;
@@ -34,13 +36,17 @@ class RecordingOutput final : public PrintOutput {
   }
   int Line(std::string_view text) override {
     lines.emplace_back(text);
+    colours.push_back(current);
     ++onPage_;
     return failAfter >= 0 && static_cast<int>(lines.size()) > failAfter ? 28 : 0;  // ENOSPC
   }
   void Abort() override { aborted = true; }
   int End() override { return 0; }
+  void Colours(T_FarbIndex pair) override { current = pair; }
 
   std::vector<std::string> lines;
+  std::vector<T_FarbIndex> colours;  ///< the pair each line was written in
+  T_FarbIndex current{};
   int newPages = 0;
   bool aborted = false;
   int failBegin = 0;
@@ -115,15 +121,40 @@ TEST(PrintLog, EveryPrinterPageStartsWithItsHeader) {
   EXPECT_NE(out.lines[15].find("page  4"), std::string::npos) << "page 4 starts after three full pages";
 }
 
-TEST(PrintLog, ExportStartsWithTheColumnHeadingsAndHasNoGaps) {
-  PrintFixture p(2, 0, StatTextLine);
-  p.fx.m.PrgPar.afmt = FmtExport;
-  RecordingOutput out;
+TEST(PrintLog, TelegramLinesComeInTheirColoursAndEverythingElseInTheHeadingColours) {
+  PrintFixture p(4, 1);
+  T_TelFarben& tf = p.fx.m.PrgPar.tf;
+  tf.ueb = {ColourBlue, ColourLightYellow};
+  tf.e1 = {ColourRed, ColourWhite};
+  RecordingOutput out(4);  // page breaks inside telegrams
   PrintLog(p.fx.m, out, nullptr);
-  ASSERT_GE(out.lines.size(), 3u);
-  EXPECT_EQ(out.lines[0], Text(p.fx.m.AllgVar, 1173));
-  EXPECT_EQ(out.lines[1], "");
-  EXPECT_EQ(std::count(out.lines.begin() + 2, out.lines.end(), ""), 0) << "no empty line between telegrams";
+  ASSERT_EQ(out.lines.size(), out.colours.size());
+  const std::string& log = p.fx.m.AllgVar.dtlog;
+  int telegramLines = 0;
+  for (size_t i = 0; i < out.lines.size(); ++i) {
+    const std::string& l = out.lines[i];
+    // The telegram lines of this fixture are its header and its dump "4F 4B".
+    const bool telegram = !l.empty() && l.rfind(log, 0) != 0 && l.find('/') == std::string::npos && l[0] != '*';
+    const uint16_t want = telegram ? tf.e1.wd() : tf.ueb.wd();
+    EXPECT_EQ(out.colours[i].wd(), want) << "line " << i << ": " << l;
+    telegramLines += telegram;
+  }
+  EXPECT_EQ(telegramLines, 4 * 2);
+  EXPECT_GT(out.newPages, 2);
+}
+
+TEST(PrintLog, ExportStartsWithTheColumnHeadingsAndHasGapsOnlyOnPaper) {
+  for (const int linesPerPage : {0, 100}) {
+    PrintFixture p(2, 0, StatTextLine);
+    p.fx.m.PrgPar.afmt = FmtExport;
+    RecordingOutput out(linesPerPage);
+    PrintLog(p.fx.m, out, nullptr);
+    ASSERT_GE(out.lines.size(), 3u);
+    EXPECT_EQ(out.lines[0], Text(p.fx.m.AllgVar, 1173));
+    EXPECT_EQ(out.lines[1], "");
+    // A text file keeps the export lines together; paper separates the telegrams.
+    EXPECT_EQ(std::count(out.lines.begin() + 2, out.lines.end(), ""), linesPerPage > 0 ? 2 : 0) << linesPerPage;
+  }
 }
 
 TEST(PrintLog, NothingToShowGivesHeaderAndEndOnly) {

@@ -21,6 +21,9 @@ int MakeDirectories(const std::string& path);
 bool IsDirectory(const std::string& path);
 /// True when `path` names an existing file that is not a directory.
 bool IsFile(const std::string& path);
+/// True when `a` and `b` are the same non-empty text, or both exist and are
+/// the same file (another name, a link, a relative path).
+bool SameFile(const std::string& a, const std::string& b);
 
 /// `path` with a trailing '/' (unchanged when it has one or is empty).
 std::string WithTrailingSlash(std::string path);

@@ -27,7 +27,8 @@ constexpr int kProgressEvery = 100;
 // last date line.
 class Printer {
  public:
-  Printer(LogState& m, PrintOutput& out, bool toLog) : m_(m), out_(out), toLog_(toLog) {}
+  Printer(LogState& m, PrintOutput& out, bool toLog)
+      : m_(m), out_(out), toLog_(toLog), colours_(m.PrgPar.tf.ueb) {}
 
   // Writes a line, starting a new page with its header first when the page is full.
   int Line(std::string_view text) {
@@ -41,20 +42,16 @@ class Printer {
   int PageHeader() {
     if (toLog_) return 0;
     if (++pages_ > 1) out_.NewPage();
-    if (m_.PrgPar.afmt == FmtExport) {
-      if (const int io = out_.Line(Text(m_.AllgVar, kTextExportHeadings)); io != 0) return io;
-      return out_.Line("");
-    }
-    line_.clear();
-    line_ += PadRight(m_.AllgVar.dtlog, 32);
-    line_ += Text(m_.AllgVar, kTextPageDate);
-    AppendShortDate(line_, lastDate);
-    line_ += ' ';
-    line_ += Text(m_.AllgVar, kTextPage);
-    line_ += FormatWidth(3, pages_);
-    line_ += PadLeft(TitleText(m_), 60);
-    if (const int io = out_.Line(line_); io != 0) return io;
-    return out_.Line("");
+    out_.Colours(m_.PrgPar.tf.ueb);
+    const int io = HeaderLines();
+    out_.Colours(colours_);
+    return io;
+  }
+
+  // The colour pair of the lines that follow (kept across a page header).
+  void Colours(T_FarbIndex pair) {
+    colours_ = pair;
+    if (!toLog_) out_.Colours(pair);
   }
 
   // The lines of a piece, split at its CR LF line ends.
@@ -75,10 +72,28 @@ class Printer {
   double lastDate = 0;
 
  private:
+  int HeaderLines() {
+    if (m_.PrgPar.afmt == FmtExport) {
+      if (const int io = out_.Line(Text(m_.AllgVar, kTextExportHeadings)); io != 0) return io;
+      return out_.Line("");
+    }
+    line_.clear();
+    line_ += PadRight(m_.AllgVar.dtlog, 32);
+    line_ += Text(m_.AllgVar, kTextPageDate);
+    AppendShortDate(line_, lastDate);
+    line_ += ' ';
+    line_ += Text(m_.AllgVar, kTextPage);
+    line_ += FormatWidth(3, pages_);
+    line_ += PadLeft(TitleText(m_), 60);
+    if (const int io = out_.Line(line_); io != 0) return io;
+    return out_.Line("");
+  }
+
   LogState& m_;
   PrintOutput& out_;
   const bool toLog_;
   int pages_ = 0;
+  T_FarbIndex colours_;
   std::string line_;
 };
 
@@ -104,22 +119,27 @@ PrintResult PrintLog(LogState& m, PrintOutput& out, LogFile* extract, const Prin
     if (t.lga == 0) total = -1;
     BeginTelegram(m, c, t);
     p.lastDate = c.te.dt;
+    const T_FarbIndex headings = m.PrgPar.tf.ueb;
     r.io = p.PageHeader();
     while (r.io == 0 && c.te.nr <= total) {
       if (std::floor(p.lastDate) != std::floor(c.te.dt)) {
         p.lastDate = c.te.dt;
+        p.Colours(headings);
         if ((r.io = p.DateLine(c.te.dt)) != 0) break;
       }
       int pieces = 0;
       if (extract) {
         StoreInto(m, *extract, t);
       } else {
-        for (const std::string* piece = &NextLines(m, c); !piece->empty(); piece = &NextLines(m, c), ++pieces)
+        for (const std::string* piece = &NextLines(m, c); !piece->empty(); piece = &NextLines(m, c), ++pieces) {
+          p.Colours(c.tcl);
           if ((r.io = p.Piece(*piece)) != 0) break;
+        }
         if (r.io != 0) break;
       }
       ++r.telegrams;
-      if (pieces > 0 && m.PrgPar.afmt != FmtExport && (r.io = p.Line("")) != 0) break;
+      p.Colours(headings);
+      if (pieces > 0 && (out.Paper() || m.PrgPar.afmt != FmtExport) && (r.io = p.Line("")) != 0) break;
       if (c.te.nr > lastProgress + kProgressEvery) {
         lastProgress = c.te.nr;
         if (progress && progress(total > 0 ? static_cast<int>(int64_t{lastProgress} * 100 / total) : 100)) {

@@ -10,6 +10,8 @@
 #include <functional>
 #include <string_view>
 
+#include "config/prg_par.h"
+
 namespace qlxs {
 
 struct LogState;
@@ -21,12 +23,20 @@ class PrintOutput {
   virtual ~PrintOutput() = default;
   /// Starts the output; 0 or the I/O result of the failure.
   virtual int Begin() = 0;
+  /// True for a printer: on paper an empty line keeps the telegrams apart
+  /// also in the Export format, whose lines a text file keeps together
+  /// for a spreadsheet.
+  virtual bool Paper() const { return false; }
   /// True when the next line would start below the page.
   virtual bool PageFull() const { return false; }
   /// Starts a new page; not called for the first one.
   virtual void NewPage() {}
   /// Writes one line; 0 or the I/O result of the failure.
   virtual int Line(std::string_view text) = 0;
+  /// The colour pair of the lines that follow, as the view shows them: the
+  /// telegram's pair for its lines, the headings pair for page headers,
+  /// date lines and end texts. Outputs without colours ignore it.
+  virtual void Colours(T_FarbIndex /*pair*/) {}
   /// The output is cancelled: a printer abandons its job.
   virtual void Abort() {}
   /// Ends the output; 0 or the I/O result of the failure.
@@ -47,7 +57,8 @@ struct PrintResult {
 
 /// Outputs the admitted telegrams of the telegram log of m: into `out` as
 /// lines (page headers, a date line whenever the day changes, the lines of
-/// each telegram and an empty line after it but in the Export format, then
+/// each telegram and an empty line after it, in the Export format only on
+/// paper, then
 /// text 1170, or text 1171 when cancelled), or, with `extract`, unrendered
 /// into that log object, renumbered from 1 (then `out` gets nothing to show
 /// and may be a `NoPrintOutput`). Telegrams stored while the output runs are

@@ -37,6 +37,8 @@
 #include "app/general_settings.h"
 #include "app/help_topics.h"
 #include "ui/colour_dialogs.h"
+#include "ui/com_dialog.h"
+#include "ui/print_dialog.h"
 #include "ui/filter_dialog.h"
 #include "ui/general_dialogs.h"
 #include "ui/help_browser.h"
@@ -371,11 +373,20 @@ void TfmMain::BuildActions() {
     ShowAbout(m_, this);
     PostViewCommand(kViewRedraw);
   });
-  // Items whose dialogs are not there yet.
-  for (QAction*& a : {std::ref(miLogDrucken_), std::ref(miEmSe_)}) {
-    a = MakeAction(false, {});
-    a->setEnabled(false);
-  }
+  miLogDrucken_ = MakeAction(false, [this] {
+    PrintCommand(m_, this);
+    // The output moved the log reader: the page is drawn again.
+    PostViewCommand(kViewRedraw);
+  });
+  miEmSe_ = MakeAction(false, [this] {
+    const bool wasOnline = m_.PrgPar.online != 0;
+    ApplyPortSettings(
+        m_, [this](Monitor& mm, T_ComVar& c) { return RunPortDialog(mm, this, c); },
+        [] { QCoreApplication::processEvents(); });
+    // A port that did not open again may have left capture offline.
+    if (wasOnline && !m_.PrgPar.online && desktop_->OnlineView()) desktop_->ShowLogView();
+    if (desktop_->OnlineView()) desktop_->FillGrid();
+  });
   miOnline_ = aGoOnl_;
   miOffline_ = aGoOffl_;
 }
