@@ -105,6 +105,10 @@ void QlxsDialog::accept() {
 void QlxsDialog::ShowHelp() { ShowHelpTopic(this, cs_, helpTopic_); }
 
 void QlxsDialog::keyPressEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_F1 && e->modifiers() == Qt::NoModifier && helpTopic_ != 0) {
+    ShowHelp();
+    return;
+  }
   if (enterMovesFocus_ && (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)) {
     // Enter moves on; only a focused button acts on it.
     if (auto* b = qobject_cast<QAbstractButton*>(focusWidget())) {

@@ -12,7 +12,7 @@
 /// - in dialogs with entry fields Enter moves to the next control instead of
 ///   closing the dialog;
 /// - OK closes only when `Validate` accepts all entries; Cancel and Esc
-///   close without a change;
+///   close without a change; Help and F1 open the dialog's help topic;
 /// - placement beside the main window (`PlaceBeside`).
 ///
 /// A dialog derives from `QlxsDialog`, builds its controls, registers them

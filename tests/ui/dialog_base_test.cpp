@@ -20,6 +20,7 @@
 #include "model/text_table.h"
 #include "platform/message_sink.h"
 #include "ui/dialog_base.h"
+#include "ui/help_browser.h"
 
 namespace qlxs {
 namespace {
@@ -118,6 +119,31 @@ TEST_F(DialogBaseTest, OkClosesOnlyWhenTheEntriesAreValid) {
   EXPECT_FALSE(d.isVisible());
   EXPECT_EQ(d.result(), QDialog::Accepted);
   EXPECT_EQ(d.okButton()->text(), "OK");
+}
+
+TEST_F(DialogBaseTest, HelpAndF1OpenTheDialogsTopic) {
+  cs.AllgVar.ProgDir = QLXS_BIN_DIR "/";
+  cs.PrgPar.spr = 1;
+  QlxsDialog d(cs, nullptr, 5500, true);
+  auto* l = new QVBoxLayout(&d);
+  auto* field = new QLineEdit(&d);
+  l->addWidget(field);
+  d.AddComponent(field, 0);
+  l->addLayout(d.ButtonRow());
+  d.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+  field->setFocus();
+  QTest::keyClick(field, Qt::Key_F1);
+  QWidget* help = HelpWindow();
+  ASSERT_NE(help, nullptr);
+  EXPECT_TRUE(help->isVisible());
+  const QString title = help->windowTitle();
+  EXPECT_FALSE(title.isEmpty());
+  help->close();
+  d.helpButton()->click();
+  EXPECT_TRUE(HelpWindow()->isVisible());
+  EXPECT_EQ(HelpWindow()->windowTitle(), title);
+  HelpWindow()->close();
 }
 
 TEST(DialogRules, ADialogBesideTheMainWindowStaysOnTheScreen) {
