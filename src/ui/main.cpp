@@ -7,7 +7,10 @@
 #include <vector>
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QIcon>
+#include <QPainter>
+#include <QPixmap>
 
 #include "app/demo_line.h"
 #include "app/monitor.h"
@@ -38,6 +41,37 @@ constexpr const char* kUsage =
     "The settings live in the data directory (see ~/.config/Brakel/DemoQuallixS.conf);\n"
     "ports.map there names the device of each COM number.\n";
 
+// The program's icon, drawn as packaging/qlxs.svg shows it: a line trace
+// on a screen above "104".
+QIcon AppIcon() {
+  QIcon icon;
+  for (const int size : {16, 32, 48, 64, 128}) {
+    QPixmap p(size, size);
+    p.fill(Qt::transparent);
+    QPainter g(&p);
+    g.setRenderHint(QPainter::Antialiasing);
+    g.scale(size / 64.0, size / 64.0);
+    g.setPen(Qt::NoPen);
+    g.setBrush(QColor(0x1c, 0x3f, 0x66));
+    g.drawRoundedRect(QRectF(2, 2, 60, 60), 10, 10);
+    g.setBrush(QColor(0x0b, 0x1a, 0x2b));
+    g.drawRoundedRect(QRectF(8, 10, 48, 30), 3, 3);
+    g.setPen(QPen(QColor(0x3e, 0xe0, 0x5a), 2.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    const QPointF trace[] = {{10, 30}, {16, 30}, {19, 18}, {23, 36}, {27, 24}, {30, 30},
+                             {36, 30}, {39, 14}, {43, 34}, {46, 30}, {54, 30}};
+    g.drawPolyline(trace, 11);
+    QFont f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    f.setPixelSize(14);
+    f.setBold(true);
+    g.setFont(f);
+    g.setPen(Qt::white);
+    g.drawText(QRectF(0, 42, 64, 18), Qt::AlignCenter, "104");
+    g.end();
+    icon.addPixmap(p);
+  }
+  return icon;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -59,7 +93,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("qlxs");
   QApplication::setDesktopFileName("qlxs");
-  QApplication::setWindowIcon(QIcon(QString::fromStdString(ProgramDirectory(ExecutableDirectory()) + "qlxs.svg")));
+  QApplication::setWindowIcon(AppIcon());
   SetLocaleFormats(LocaleFormatsFromEnvironment());
 
   // The demo line exists before the monitor starts, so its ports can be mapped.
