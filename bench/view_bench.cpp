@@ -1,7 +1,9 @@
 // The log view on a full-size log (100 MB, about 3100 blocks, page cache
-// warm, display filter off): End, Home, the thumb at 500 and Page Down, each
-// one ShowPage with its rendering, drawn on a canvas that only counts.
-// The log is built once in the temporary directory.
+// warm): End, Home, the thumb at 500 and Page Down, each one ShowPage with
+// its rendering, drawn on a canvas that only counts; first with the display
+// filter off, then with a selective one: only the S-format telegrams (one
+// in four), and a type that the log does not hold (the page walks the
+// whole log). The log is built once in the temporary directory.
 
 #include <benchmark/benchmark.h>
 
@@ -14,6 +16,7 @@
 
 #include "app/monitor.h"
 #include "config/language_texts.h"
+#include "filter/filter_match.h"
 #include "log/log_reader.h"
 #include "log/store.h"
 #include "log/telegram_log.h"
@@ -114,6 +117,40 @@ BENCHMARK(BM_ShowPage)
     ->Args({kViewRedraw, 500})
     ->Args({kViewPageDown, -1})
     ->ArgNames({"code", "pos"})
+    ->Unit(benchmark::kMillisecond);
+
+// The display filters of the filtered runs.
+enum FilterCase { kOnlySFormat = 1, kAbsentType = 2 };
+
+void BM_ShowPageFiltered(benchmark::State& state) {
+  FullLog& log = Log();
+  T_Filter& f = log.m.AllgPar.afilt;
+  f = T_Filter{};
+  if (state.range(1) == kOnlySFormat) {
+    f.tart = TartS;
+  } else {
+    f.krit[2].akt = 1;  // the type row: single command, which the log does not hold
+    f.krit[2].w1 = 45;
+  }
+  FilterNormalise(f, log.m.AllgPar);
+  f.ein = 1;
+  const int code = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    state.PauseTiming();
+    if (code == kViewPageDown) ShowPage(log.m, log.view, log.canvas, kViewRedraw, 500);
+    state.ResumeTiming();
+    benchmark::DoNotOptimize(ShowPage(log.m, log.view, log.canvas, code, -1));
+  }
+  f = T_Filter{};
+  FilterNormalise(f, log.m.AllgPar);
+}
+BENCHMARK(BM_ShowPageFiltered)
+    ->Args({kViewEnd, kOnlySFormat})
+    ->Args({kViewHome, kOnlySFormat})
+    ->Args({kViewPageDown, kOnlySFormat})
+    ->Args({kViewEnd, kAbsentType})
+    ->Args({kViewHome, kAbsentType})
+    ->ArgNames({"code", "filter"})
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace
