@@ -22,6 +22,7 @@
 #include "log/online_ring.h"
 #include "model/ppp.h"
 #include "model/typed_file.h"
+#include "platform/file_system.h"
 #include "platform/message_sink.h"
 
 namespace qlxs {
@@ -37,12 +38,6 @@ namespace {
 
 bool SameInode(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
-// True when both names exist and are the same file.
-bool SameFile(const std::string& a, const std::string& b) {
-  struct stat sa, sb;
-  return !a.empty() && !b.empty() && ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 &&
-         SameInode(sa, sb);
-}
 
 // The file a save writes: the target, or where a symbolic link as target points.
 std::string WriteTarget(const std::string& target) {

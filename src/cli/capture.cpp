@@ -262,14 +262,6 @@ std::string ApplyOptions(Monitor& m, const Options& o) {
   return {};
 }
 
-std::string SameFile(const std::string& path) {
-  char* real = ::realpath(path.c_str(), nullptr);
-  if (!real) return path;
-  std::string s = real;
-  std::free(real);
-  return s;
-}
-
 // Checks every configured port's device before anything is captured.
 // Returns 0, kExitUsage or kExitFailure after saying what is wrong.
 int CheckDevices(Monitor& m, const ArgParser& args) {
@@ -290,7 +282,7 @@ int CheckDevices(Monitor& m, const ArgParser& args) {
       return kExitFailure;
     }
   }
-  if (!devices[0].empty() && !devices[1].empty() && SameFile(devices[0]) == SameFile(devices[1]))
+  if (!devices[0].empty() && !devices[1].empty() && SameFile(devices[0], devices[1]))
     return args.Fail("both ports name the same device " + devices[0]);
   for (int p = 0; p < 2; ++p) {
     if (devices[p].empty()) continue;

@@ -78,12 +78,6 @@ bool ParseNumber(const char* s, long lo, long hi, long& out) {
   return true;
 }
 
-bool SameFile(const std::string& a, const std::string& b) {
-  struct stat sa, sb;
-  return a == b || (::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-                    sa.st_ino == sb.st_ino);
-}
-
 bool FileHasContent(const std::string& path) {
   struct stat st;
   return ::stat(path.c_str(), &st) == 0 && st.st_size > 0;

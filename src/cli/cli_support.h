@@ -5,6 +5,8 @@
 #include <functional>
 #include <string>
 
+#include "platform/file_system.h"
+
 namespace qlxs {
 struct Monitor;
 struct T_Telegramm;
@@ -39,9 +41,6 @@ bool UseDisplayFilterFile(Monitor& m, const std::string& path, const char* comma
 
 /// Parses a whole decimal number in [lo, hi]; false when `s` is anything else.
 bool ParseNumber(const char* s, long lo, long hi, long& out);
-
-/// True when the two names lead to the same file (or are equal).
-bool SameFile(const std::string& a, const std::string& b);
 
 /// Without `force`, an output that exists and is not empty is refused: says
 /// so on stderr as "qlxs-cli COMMAND: PATH exists already; use --force to

@@ -268,6 +268,15 @@ void TfmFlt::Build() {
   addAction(miLoad_);
   addAction(miSave_);
   setContextMenuPolicy(Qt::ActionsContextMenu);
+  // The same two as buttons beside Reset, so that they are found.
+  int at = 1;
+  for (QAction* a : {miLoad_, miSave_}) {
+    auto* b = new QPushButton(a->text(), this);
+    b->setAutoDefault(false);
+    b->setToolTip(a->shortcut().toString(QKeySequence::NativeText));
+    connect(b, &QPushButton::clicked, a, &QAction::trigger);
+    buttons->insertWidget(at++, b);
+  }
 }
 
 void TfmFlt::Fill() {

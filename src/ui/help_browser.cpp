@@ -4,6 +4,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QKeySequence>
@@ -110,7 +113,12 @@ class HelpBrowser final : public QWidget {
 
   void Open(const std::string& page) {
     if (page.empty()) return;
-    text_->setSource(QUrl::fromLocalFile(QString::fromStdString(page)));
+    // The pages share one style sheet beside the language folders; the
+    // browser does not follow their link to it, so it is set here.
+    const QFileInfo info(QString::fromStdString(page));
+    QFile css(info.dir().absoluteFilePath("../help.css"));
+    if (css.open(QIODevice::ReadOnly)) text_->document()->setDefaultStyleSheet(QString::fromUtf8(css.readAll()));
+    text_->setSource(QUrl::fromLocalFile(info.absoluteFilePath()));
   }
 
   void Detach() {
