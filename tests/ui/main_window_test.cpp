@@ -423,11 +423,10 @@ std::string DialogOpenedBy(QAction* action) {
   return opened;
 }
 
-TEST_F(MainWindowTest, EveryDialogItemOpensItsDialogAndCancelChangesNothing) {
+TEST_F(MainWindowTest, EveryDialogItemOpensItsDialogInBothLanguagesAndCancelChangesNothing) {
   m->PrgPar.online = 0;
   auto w = Open({});
   Ticks(*w, 7);
-  const T_PrgPar before = m->PrgPar;
   const struct {
     int item;  // text number of the menu item
     const char* dialog;
@@ -443,15 +442,21 @@ TEST_F(MainWindowTest, EveryDialogItemOpensItsDialogAndCancelChangesNothing) {
       {1495, "qlxs::TfmCom"},
       {685, "qlxs::TfmFlt"},
   };
-  for (const auto& i : items) {
-    SCOPED_TRACE(i.item);
-    QAction* a = w->menuItem(i.item);
-    ASSERT_NE(a, nullptr);
-    ASSERT_TRUE(a->isEnabled());
-    EXPECT_EQ(DialogOpenedBy(a), i.dialog);
-    const uint8_t* was = reinterpret_cast<const uint8_t*>(&before);
-    const uint8_t* is = reinterpret_cast<const uint8_t*>(&m->PrgPar);
-    for (size_t k = 0; k < sizeof before; ++k) EXPECT_EQ(was[k], is[k]) << "settings byte " << k;
+  for (const int spr : {1, 0}) {
+    SCOPED_TRACE(spr == 0 ? "German" : "English");
+    ASSERT_TRUE(w->desktop().SwitchLanguage(spr));
+    const T_PrgPar before = m->PrgPar;
+    for (const auto& i : items) {
+      SCOPED_TRACE(i.item);
+      QAction* a = w->menuItem(i.item);
+      ASSERT_NE(a, nullptr);
+      ASSERT_TRUE(a->isEnabled());
+      EXPECT_EQ(a->text().toStdString(), Text(m->AllgVar, i.item));
+      EXPECT_EQ(DialogOpenedBy(a), i.dialog);
+      const uint8_t* was = reinterpret_cast<const uint8_t*>(&before);
+      const uint8_t* is = reinterpret_cast<const uint8_t*>(&m->PrgPar);
+      for (size_t k = 0; k < sizeof before; ++k) EXPECT_EQ(was[k], is[k]) << "settings byte " << k;
+    }
   }
 }
 
