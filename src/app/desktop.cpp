@@ -498,8 +498,9 @@ bool Desktop::GoTo(const std::string& text) {
   if (OnlineView()) EnterLogView();
   const std::optional<GoToTarget> target = ParseGoToTarget(text, m.log.stand.letztdt);
   if (!target || !GoToTelegram(m, view, *target)) {
+    // The page is drawn behind the message, as it was or at the end.
+    window.PostViewCommand(view.hasPageTop ? kViewRedraw : kViewEnd);
     MessageOkNrText(m, kTextNoSuchTelegram, FormatText(Text(m.AllgVar, kTextNoSuchTelegram), {text}), MsgInformation);
-    if (!view.hasPageTop) window.PostViewCommand(kViewEnd);
     return false;
   }
   window.PostViewCommand(kViewRedraw);
