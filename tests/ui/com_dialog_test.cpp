@@ -42,6 +42,7 @@
 #include "support/test_env.h"
 #include "ui/com_dialog.h"
 #include "ui/screenshot.h"
+#include "ui/started_monitor.h"
 
 namespace qlxs {
 namespace {
@@ -68,13 +69,10 @@ W* Child(QWidget& d, const char* name) {
   return w;
 }
 
-class ComDialogTest : public ::testing::Test {
+class ComDialogTest : public ::testing::Test, protected test::StartedMonitor<ManualClock> {
  protected:
   void SetUp() override {
-    ASSERT_EQ(MakeDirectories(root.file("run")), 0);
-    m = std::make_unique<Monitor>(clock, messages);
-    ASSERT_EQ(StartUp(*m, QLXS_BIN_DIR, root.file("run")), StartupResult::Run);
-    ASSERT_TRUE(LoadTexts(*m, LangEnglish));
+    ASSERT_TRUE(Start());
     ASSERT_EQ(MakeDirectories(byId), 0);
     mapFile = m->AllgVar.DataDir + kPortMapFileName;
     m->onStored = [this](const T_Telegramm& t) { stored.push_back(t); };
@@ -115,15 +113,6 @@ class ComDialogTest : public ::testing::Test {
     return s;
   }
 
-  test::ScratchDir root;
-  ScopedEnv home{"HOME", root.file("home")};
-  ScopedEnv cfg{"XDG_CONFIG_HOME", root.file("config")};
-  ScopedEnv data{"XDG_DATA_HOME", root.file("data")};
-  ScopedEnv lcAll{"LC_ALL"}, lcMessages{"LC_MESSAGES"};
-  ScopedEnv lang{"LANG", "en_US.UTF-8"};
-  ManualClock clock{46002.5};
-  RecordingMessageSink messages;
-  std::unique_ptr<Monitor> m;
   const std::string byId = root.file("by-id");
   std::string mapFile;
   PtyPair line[2];

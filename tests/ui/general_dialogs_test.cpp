@@ -34,19 +34,17 @@
 #include "support/test_env.h"
 #include "ui/general_dialogs.h"
 #include "ui/screenshot.h"
+#include "ui/started_monitor.h"
 
 namespace qlxs {
 namespace {
 
 using test::ScopedEnv;
 
-class GeneralDialogsTest : public ::testing::Test {
+class GeneralDialogsTest : public ::testing::Test, protected test::StartedMonitor<> {
  protected:
   void SetUp() override {
-    ASSERT_EQ(MakeDirectories(root.file("run")), 0);
-    m = std::make_unique<Monitor>(clock, messages);
-    ASSERT_EQ(StartUp(*m, QLXS_BIN_DIR, root.file("run")), StartupResult::Run);
-    ASSERT_TRUE(LoadTexts(*m, LangEnglish));
+    ASSERT_TRUE(Start());
     main.setGeometry(100, 50, 900, 600);
     main.show();
   }
@@ -69,15 +67,6 @@ class GeneralDialogsTest : public ::testing::Test {
 
   QString T(int n) const { return QString::fromStdString(Text(m->AllgVar, n)); }
 
-  test::ScratchDir root;
-  ScopedEnv home{"HOME", root.file("home")};
-  ScopedEnv cfg{"XDG_CONFIG_HOME", root.file("config")};
-  ScopedEnv data{"XDG_DATA_HOME", root.file("data")};
-  ScopedEnv lcAll{"LC_ALL"}, lcMessages{"LC_MESSAGES"};
-  ScopedEnv lang{"LANG", "en_US.UTF-8"};
-  SystemClock clock;
-  RecordingMessageSink messages;
-  std::unique_ptr<Monitor> m;
   QWidget main;
 };
 

@@ -41,6 +41,7 @@
 #include <cstring>
 #include <QMenu>
 #include "ui/stop_signals.h"
+#include "ui/started_monitor.h"
 
 namespace qlxs {
 namespace {
@@ -63,12 +64,10 @@ bool ProcessUntil(F done) {
   return true;
 }
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public ::testing::Test, protected test::StartedMonitor<> {
  protected:
   void SetUp() override {
-    ASSERT_EQ(MakeDirectories(root.file("run")), 0);
-    m = std::make_unique<Monitor>(clock, messages);
-    ASSERT_EQ(StartUp(*m, QLXS_BIN_DIR, root.file("run")), StartupResult::Run);
+    ASSERT_TRUE(Start());
   }
 
   // The window, its timer stopped so that the test ticks by hand.
@@ -93,15 +92,6 @@ class MainWindowTest : public ::testing::Test {
     return log;
   }
 
-  test::ScratchDir root;
-  ScopedEnv home{"HOME", root.file("home")};
-  ScopedEnv cfg{"XDG_CONFIG_HOME", root.file("config")};
-  ScopedEnv data{"XDG_DATA_HOME", root.file("data")};
-  ScopedEnv lcAll{"LC_ALL"}, lcMessages{"LC_MESSAGES"};
-  ScopedEnv lang{"LANG", "en_US.UTF-8"};
-  SystemClock clock;
-  RecordingMessageSink messages;
-  std::unique_ptr<Monitor> m;
 };
 
 TEST_F(MainWindowTest, StartsWithTheNamedLogAndRunsTheDeferredStartOnceOnTheSeventhTick) {

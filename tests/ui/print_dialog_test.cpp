@@ -39,6 +39,7 @@
 #include "support/test_env.h"
 #include "ui/print_dialog.h"
 #include "ui/screenshot.h"
+#include "ui/started_monitor.h"
 
 namespace qlxs {
 namespace {
@@ -68,13 +69,10 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-class PrintDialogTest : public ::testing::Test {
+class PrintDialogTest : public ::testing::Test, protected test::StartedMonitor<> {
  protected:
   void SetUp() override {
-    ASSERT_EQ(MakeDirectories(root.file("run")), 0);
-    m = std::make_unique<Monitor>(clock, messages);
-    ASSERT_EQ(StartUp(*m, QLXS_BIN_DIR, root.file("run")), StartupResult::Run);
-    ASSERT_TRUE(LoadTexts(*m, LangEnglish));
+    ASSERT_TRUE(Start());
     log = m->AllgVar.DataDir + "line.lg4";
     ASSERT_TRUE(test::MakeSimulatedLog(root, log, {"--apdus", "300", "--seed", "7"}));
     m->AllgVar.dtlog = log;
@@ -97,21 +95,6 @@ class PrintDialogTest : public ::testing::Test {
     d.fileList()->setEditText(file);
   }
 
-  std::vector<int> MessageNumbers() const {
-    std::vector<int> n;
-    for (const auto& e : messages.entries) n.push_back(e.number);
-    return n;
-  }
-
-  test::ScratchDir root;
-  ScopedEnv home{"HOME", root.file("home")};
-  ScopedEnv cfg{"XDG_CONFIG_HOME", root.file("config")};
-  ScopedEnv data{"XDG_DATA_HOME", root.file("data")};
-  ScopedEnv lcAll{"LC_ALL"}, lcMessages{"LC_MESSAGES"};
-  ScopedEnv lang{"LANG", "en_US.UTF-8"};
-  SystemClock clock;
-  RecordingMessageSink messages;
-  std::unique_ptr<Monitor> m;
   std::string log;
 };
 
