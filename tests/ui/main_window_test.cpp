@@ -1,47 +1,43 @@
 // The main window on the offscreen platform: start-up and the deferred
 // start, going online over a pseudo-terminal and offline again, the two
-// views on a log made by the simulator, the digit shortcuts, and closing
-// by SIGTERM with the log written back.
+// views on a log made by the simulator, the shortcuts by option, the
+// language switch with the recently used files, the placement round trip,
+// copying, the demo line, every dialog item, and closing by SIGTERM with
+// the log written back.
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QDialog>
 #include <QElapsedTimer>
+#include <QMenu>
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 
+#include "app/demo_line.h"
 #include "app/monitor.h"
-#include "app/startup.h"
 #include "config/settings.h"
 #include "log/log_reader.h"
 #include "log/telegram_log.h"
 #include "model/telegram.h"
-#include "platform/clock.h"
-#include "platform/file_system.h"
-#include "platform/message_sink.h"
+#include "model/text_table.h"
 #include "platform/port_map.h"
 #include "sim/line_simulator.h"
 #include "support/pty_pair.h"
 #include "support/run_cli.h"
-#include "support/scratch_dir.h"
-#include "support/test_env.h"
 #include "ui/main_window.h"
-#include "app/demo_line.h"
-#include "model/text_table.h"
-#include <QClipboard>
-#include <QDialog>
-#include <cstring>
-#include <QMenu>
-#include "ui/stop_signals.h"
 #include "ui/started_monitor.h"
+#include "ui/stop_signals.h"
 
 namespace qlxs {
 namespace {
