@@ -184,7 +184,12 @@ class ViewArea final : public QWidget {
   }
   void contextMenuEvent(QContextMenuEvent* e) override {
     mouseY = e->pos().y();
-    if (w_.popup_) w_.popup_->exec(e->globalPos());
+    if (!w_.popup_) return;
+    // The popup shows the View items without the shortcuts the View menu shows.
+    const QList<QAction*> items = w_.popup_->actions();
+    for (QAction* a : items) a->setShortcutVisibleInContextMenu(false);
+    w_.popup_->exec(e->globalPos());
+    for (QAction* a : items) a->setShortcutVisibleInContextMenu(true);
   }
   void mouseMoveEvent(QMouseEvent* e) override { mouseY = static_cast<int>(e->position().y()); }
   void leaveEvent(QEvent*) override { mouseY = -1; }
