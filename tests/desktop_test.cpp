@@ -12,6 +12,8 @@
 #include "app/monitor.h"
 #include "config/prg_par.h"
 #include "log/telegram_log.h"
+#include "log/store.h"
+#include "support/apdu_telegram.h"
 #include "support/capture_fixture.h"
 #include "support/recording_canvas.h"
 #include "support/scratch_dir.h"
@@ -177,6 +179,28 @@ TEST(Desktop, StatusGridShowsTheCountersThatChangedInTheOnlineView) {
   EXPECT_EQ(fx.window.grids, grids + 1);
   fx.d.Tick();
   EXPECT_EQ(fx.window.grids, grids + 1) << "nothing changed, nothing refreshed";
+}
+
+TEST(Desktop, TheTimingSwitchAddsALineAfterEachOutputOfTheOnlineView) {
+  for (const bool t2 : {false, true}) {
+    DesktopFixture fx;
+    fx.d.Create(t2 ? std::vector<std::string>{"-t2"} : std::vector<std::string>{});
+    for (int i = 0; i < 7; ++i) fx.d.Tick();
+    fx.d.ShowOnlineView();
+    fx.d.Tick();  // the redraw of the empty view
+    const auto timingLines = [&] {
+      int n = 0;
+      for (const std::string& text : fx.canvas.Texts()) n += text.rfind("d max ", 0) == 0 ? 1 : 0;
+      return n;
+    };
+    EXPECT_EQ(timingLines(), 0) << "nothing was output";
+    T_Telegramm startdt = test::ApduTelegram({0x68, 0x04, 0x07, 0x00, 0x00, 0x00});
+    StoreTelegram(fx.m, startdt);
+    fx.d.Tick();
+    EXPECT_EQ(timingLines(), t2 ? 1 : 0);
+    fx.d.Tick();
+    EXPECT_EQ(timingLines(), t2 ? 1 : 0) << "a tick without output adds no line";
+  }
 }
 
 TEST(Desktop, PlacementIsStoredByTheWindowState) {
