@@ -327,6 +327,23 @@ TEST(PortConfig, NewSettingsWhileOnlineCloseWaitAndReopenBothPorts) {
   EXPECT_EQ(fx.port2().bp.cnr, 9) << "the second port keeps the number the dialog gave it";
   EXPECT_EQ(fx.serial[1].Device(), third.slave());
   EXPECT_EQ(fx.stored[5].LongAt(5), 19200);
+  EXPECT_EQ(fx.stored[3].LongAt(4), 5) << "closed under the number it was opened with";
+  EXPECT_EQ(fx.stored[5].LongAt(4), 9);
+
+  // The second port set to none: it is closed with its telegram and stays closed.
+  fx.stored.clear();
+  ApplyPortSettings(
+      fx.m,
+      [](Monitor& m, T_ComVar&) {
+        m.ports[1].bp.cnr = 0;
+        return true;
+      },
+      {});
+  EXPECT_EQ(fx.Stats(), (std::vector<int>{StatPortClosed, StatPortClosed, StatPortOpened}));
+  EXPECT_EQ(fx.stored[1].LongAt(4), 9);
+  EXPECT_FALSE(fx.port2().se.open);
+  EXPECT_FALSE(fx.serial[1].IsOpen());
+  EXPECT_EQ(fx.port2().bp.cnr, 0);
   ClosePorts(fx.m);
 }
 

@@ -78,14 +78,19 @@ uint32_t ReopenDelayMs(const Monitor& m, const T_BetriebsPar& before) {
 void ApplyPortSettings(Monitor& m, const PortDialog& dialog, const std::function<void()>& processPendingEvents) {
   if (!m.PrgPar.online || m.AllgVar.AnzCom == 0) ProbePorts(m);
   T_ComVar copy = m.ports[0];
+  const int32_t cnr2Before = m.ports[1].bp.cnr;
   if (!dialog || !dialog(m, copy)) return;
+  // The dialog has given the second port its new number already; the port
+  // is closed under the number it was opened with (a port set to none is
+  // closed too, and its closed telegram names the device it had).
+  const int32_t cnr2 = m.ports[1].bp.cnr;
   if (m.PrgPar.online) {
     const T_BetriebsPar before = m.ports[0].bp;
+    m.ports[1].bp.cnr = cnr2Before;
     ClosePorts(m);
     Delay(m, ReopenDelayMs(m, before), processPendingEvents);
   }
   m.ports[0].bp = copy.bp;
-  const int32_t cnr2 = m.ports[1].bp.cnr;
   m.ports[1].bp = copy.bp;
   m.ports[1].bp.cnr = cnr2;
   ApplyOnline(m);
