@@ -13,10 +13,12 @@
 #include "config/element_texts.h"
 #include "config/language_texts.h"
 #include "log/log_reader.h"
+#include "log/store.h"
 #include "log/telegram_log.h"
 #include "model/date_time.h"
 #include "model/text_table.h"
 #include "platform/file_system.h"
+#include "support/apdu_telegram.h"
 #include "support/files.h"
 #include "support/monitor_fixture.h"
 #include "support/recording_canvas.h"
@@ -92,6 +94,25 @@ TEST(DesktopCommands, SavingACopyKeepsTheCurrentLogAndNulSavesNone) {
   fx.d.SaveLogAsCommand(fx.dir.file("none.nul"));
   EXPECT_FALSE(IsFile(fx.dir.file("none.nul")));
   EXPECT_EQ(fx.d.recent.names().size(), 1u);
+}
+
+TEST(DesktopCommands, SavingALogKeptInMemoryLosesNothing) {
+  // A log whose name is not a regular file lives in memory only.
+  for (const char* target : {"copy.lg4", "none.nul"}) {
+    SCOPED_TRACE(target);
+    CommandFixture fx;
+    const std::string folder = fx.dir.file("folder.lg4");
+    ASSERT_EQ(MakeDirectories(folder), 0);
+    ASSERT_TRUE(fx.d.OpenLog(folder));
+    ASSERT_TRUE(fx.m.log.name.empty());
+    T_Telegramm t = test::ApduTelegram({0x68, 0x04, 0x07, 0x00, 0x00, 0x00});
+    StoreTelegram(fx.m, t);
+    const int32_t newest = fx.m.log.stand.letztnr;
+    ASSERT_GT(newest, 0);
+    fx.d.SaveLogAsCommand(fx.dir.file(target));
+    EXPECT_EQ(fx.m.log.stand.letztnr, newest);
+    EXPECT_FALSE(IsFile(fx.dir.file(target)));
+  }
 }
 
 TEST(DesktopCommands, DeletingTheLogAsksAndClearsTheCounters) {

@@ -407,14 +407,9 @@ bool Desktop::OpenLog(const std::string& name) {
 void Desktop::SaveLogAsCommand(const std::string& name) {
   if (!GoOfflineForCommand(*this)) return;
   window.RefreshControls();
-  if (!SameIgnoringCase(ExtensionOf(name), Text(m.AllgVar, kTextNoCopyExtension))) {
-    if (SaveLogAs(m, name).outcome == LogCopyOutcome::Copied) recent.Add(name);
-  } else {
-    LogClose(m);
-    LogOpen(m, m.AllgVar.dtlog, false);
-    ApplyGeneralParameters(m);
-    ReaderOpen(m);
-  }
+  // The extension of text 48 writes the log back without a copy.
+  const bool copy = !SameIgnoringCase(ExtensionOf(name), Text(m.AllgVar, kTextNoCopyExtension));
+  if (SaveLogAs(m, name, copy).outcome == LogCopyOutcome::Copied) recent.Add(name);
   window.RefreshControls();
   window.PostViewCommand(kViewEnd);
 }

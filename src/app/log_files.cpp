@@ -156,19 +156,19 @@ LogCopyResult LogCopyTo(Monitor& m, const std::string& target) {
   return {LogCopyOutcome::Copied, 0, {}};
 }
 
-LogCopyResult SaveLogAs(Monitor& m, const std::string& target) {
+LogCopyResult SaveLogAs(Monitor& m, const std::string& target, bool copy) {
   // A log without a file lives in memory only (its name is not a regular
   // file, or another program writes it): there is no file to copy, and
   // closing and reopening it would lose what it holds.
   if (m.log.name.empty()) {
-    if (!m.AllgVar.dtlog.empty())
+    if (copy && !m.AllgVar.dtlog.empty())
       m.messages.Show(0, MsgError,
                       "Cannot save the telegram log as " + target + ": the current log " + m.AllgVar.dtlog +
                           " has no file (it is kept in memory only), so there is nothing to copy");
     return {LogCopyOutcome::NoSource, 0, {}};
   }
   LogClose(m);
-  const LogCopyResult r = LogCopyTo(m, target);
+  const LogCopyResult r = copy ? LogCopyTo(m, target) : LogCopyResult{LogCopyOutcome::SameFile, 0, {}};
   LogOpen(m, m.AllgVar.dtlog, false);
   ApplyGeneralParameters(m);
   ReaderOpen(m);

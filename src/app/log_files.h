@@ -54,10 +54,12 @@ struct LogCopyResult {
 LogCopyResult LogCopyTo(Monitor& m, const std::string& target);
 
 /// Saves the current log under `target`: closes it (writing it back), copies
-/// it with `LogCopyTo`, opens it again as the current log without the age
-/// check and opens the reader at its end. The current log stays the current
-/// log; the copy is not opened.
-LogCopyResult SaveLogAs(Monitor& m, const std::string& target);
+/// it with `LogCopyTo` (unless `copy` is false: then the log is only written
+/// back, and the result says `SameFile`), opens it again as the current log
+/// without the age check and opens the reader at its end. The current log
+/// stays the current log; the copy is not opened. A log kept in memory only
+/// is neither closed nor copied (`NoSource`), since closing it would lose it.
+LogCopyResult SaveLogAs(Monitor& m, const std::string& target, bool copy = true);
 
 /// What `ReplayLog` did.
 struct ReplayResult {
