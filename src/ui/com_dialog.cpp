@@ -23,6 +23,14 @@
 namespace qlxs {
 
 namespace {
+// The port record counts the dialog's components from 0 (the first label),
+// as settings files and log headers from elsewhere do; the dialog base
+// counts them from 1 and keeps 0 for "nothing remembered".
+constexpr int kFirstComponent = 1;
+}  // namespace
+
+
+namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
@@ -215,7 +223,7 @@ PortEntries TfmCom::Entries() const {
   for (int f = 0; f < kPortFieldCount; ++f) e.fields[static_cast<size_t>(f)] = fields_[f]->text().toStdString();
   for (int i = 0; i < chlbAend_->count() && i < static_cast<int>(e.lines.size()); ++i)
     e.lines[static_cast<size_t>(i)] = chlbAend_->item(i)->checkState() == Qt::Checked;
-  e.ilo = rememberedIndex();
+  e.ilo = rememberedIndex() - kFirstComponent;
   return e;
 }
 
@@ -257,7 +265,7 @@ void TfmCom::showEvent(QShowEvent* e) {
   QlxsDialog::showEvent(e);
   if (focusRestored_) return;
   focusRestored_ = true;
-  RestoreFocus(ilo_);
+  RestoreFocus(ilo_ + kFirstComponent);
 }
 
 bool RunPortDialog(Monitor& m, QWidget* mainWindow, T_ComVar& copy, const std::string& byIdDir) {

