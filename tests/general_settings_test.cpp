@@ -136,6 +136,23 @@ TEST(GeneralSettings, DataDirectoryIsAskedForAndCreatedWithItsParents) {
   }
 }
 
+TEST(GeneralSettings, AFolderTypedWithoutItsPathLiesInTheHomeFolder) {
+  test::ScratchDir dir;
+  test::ScopedEnv home{"HOME", dir.dir()};
+  const std::string h = WithTrailingSlash(dir.dir());
+  const struct {
+    const char* typed;
+    std::string want;
+  } cases[] = {
+      {"/srv/qlxs/", "/srv/qlxs/"}, {" logs ", h + "logs"}, {"~", h}, {"~/plant/a", h + "plant/a"}, {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ResolveDataDirectory(c.typed), c.want) << c.typed;
+  test::TestMonitor t;
+  t.sink.answers = {AnswerYes};
+  EXPECT_EQ(CheckDataDirectory(*t, "plant"), DataDirCheck::Created);
+  EXPECT_TRUE(IsDirectory(h + "plant"));
+}
+
 TEST(GeneralSettings, OkChecksTheObjectStructureAndTheDirectoryOnlyWhenNothingElseIsWrong) {
   test::TestMonitor t;
   test::ScratchDir dir;

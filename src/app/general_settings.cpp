@@ -15,6 +15,7 @@
 #include "log/online_ring.h"
 #include "log/telegram_log.h"
 #include "model/text_table.h"
+#include "platform/directories.h"
 #include "platform/file_system.h"
 
 namespace qlxs {
@@ -85,8 +86,20 @@ std::string StepMaxLog(std::string_view text, int delta) {
   return std::to_string(std::clamp<int64_t>(int64_t{*v} + delta, kMaxLogMin, kMaxLogMax));
 }
 
-DataDirCheck CheckDataDirectory(ConfigState& cs, const std::string& dir) {
-  if (Trimmed(dir).empty() || dir.size() > kDataDirChars) return DataDirCheck::Invalid;
+std::string ResolveDataDirectory(std::string_view text) {
+  const std::string_view t = Trimmed(text);
+  if (t.empty() || t.front() == '/') return std::string(t);
+  // A desktop program's working directory is arbitrary: a folder typed
+  // without its path lies in the home folder.
+  const std::string home = HomeDirectory();
+  if (t == "~") return home;
+  if (t.substr(0, 2) == "~/") return home + std::string(t.substr(2));
+  return home + std::string(t);
+}
+
+DataDirCheck CheckDataDirectory(ConfigState& cs, const std::string& typed) {
+  const std::string dir = ResolveDataDirectory(typed);
+  if (dir.empty() || dir.size() > kDataDirChars) return DataDirCheck::Invalid;
   if (IsDirectory(dir)) return DataDirCheck::Exists;
   if (AskYesNo(cs, kTextCreateDataDir) != AnswerYes) return DataDirCheck::Declined;
   return MakeDirectories(dir) == 0 && IsDirectory(dir) ? DataDirCheck::Created : DataDirCheck::Failed;
@@ -112,7 +125,7 @@ void WriteGeneralEntries(const T_AllgVar& v, const GeneralEntries& e, int ilo, T
   if (const auto s = StructureValue(v, e.ioa, kIoaBits)) ap.oabrt = *s;
   if (const auto n = Mw100Value(e.mw100)) ap.mw100 = *n;
   if (const auto n = MaxLogValue(e.maxlog)) ap.maxlog = *n;
-  dataDir = WithTrailingSlash(e.dataDir);
+  dataDir = WithTrailingSlash(ResolveDataDirectory(e.dataDir));
 }
 
 DialogCorner GeneralDialogCorner(int mainLeft, int mainTop, int mainWidth, int dialogWidth, int controlBarHeight) {

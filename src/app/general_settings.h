@@ -102,8 +102,13 @@ enum class DataDirCheck {
   Failed,    ///< it could not be created
   Invalid,   ///< empty or longer than `kDataDirChars`
 };
-/// Checks the data directory field; a missing directory is asked for with
-/// question 552 and created on Yes. Only `Exists` and `Created` are valid.
+/// The directory the data directory field names: blanks around it are
+/// dropped; a path without a leading '/' (also "~" and "~/...") lies in the
+/// home folder, since the program's working directory is arbitrary.
+std::string ResolveDataDirectory(std::string_view text);
+/// Checks the data directory field (as `ResolveDataDirectory` reads it); a
+/// missing directory is asked for with question 552 and created on Yes.
+/// Only `Exists` and `Created` are valid.
 DataDirCheck CheckDataDirectory(ConfigState& cs, const std::string& dir);
 
 /// Which fields are in error.
