@@ -14,6 +14,7 @@
 #include "log/store.h"
 #include "log/telegram_log.h"
 #include "model/typed_file.h"
+#include "platform/file_system.h"
 #include "support/capture_fixture.h"
 #include "support/files.h"
 #include "support/scratch_dir.h"
@@ -148,6 +149,15 @@ TEST(RunPrint, AFailedOutputNamesTheFileAndTheReason) {
     EXPECT_NE(text.find(IoResultText(ENOENT)), std::string::npos) << text;
     EXPECT_FALSE(p.m.AllgVar.logerr) << "the current log is fine: " << choice;
   }
+}
+
+TEST(RunPrint, APrinterThatIsNotThereWritesNothing) {
+  PrintRun p;
+  const std::string name = p.dir.file("Office printer");
+  const PrintResult r = RunPrint(p.m, kPrintPrinter, name, nullptr, {});
+  EXPECT_EQ(r.io, ENODEV);
+  EXPECT_EQ(p.MessageNumbers(), std::vector<int>{kTextOutputFailed});
+  EXPECT_FALSE(IsFile(name)) << "no text file in the printer's place";
 }
 
 TEST(RunPrint, WritesTheTextFileOrTheExtractWithoutAMessage) {

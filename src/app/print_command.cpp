@@ -94,8 +94,12 @@ PrintResult RunPrint(Monitor& m, int choice, const std::string& name, PrintOutpu
     }
     m.AllgVar.logerr = logerr;
     m.AllgVar.lastIoResult = lastIo;
-  } else if (choice == kPrintPrinter && printer != nullptr) {
-    r = PrintLog(m, *printer, nullptr, progress);
+  } else if (choice == kPrintPrinter) {
+    // Without a printer nothing is printed, and nothing else is written.
+    if (printer != nullptr)
+      r = PrintLog(m, *printer, nullptr, progress);
+    else
+      r.io = ENODEV;
   } else {
     TextFileOutput text(name);
     r = PrintLog(m, text, nullptr, progress);

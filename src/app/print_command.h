@@ -72,7 +72,8 @@ inline constexpr int kTextOutputFailed = 1712;
 /// the printer: its name, or the PDF file), or into a new log `name` (created with the current settings and the
 /// capacity `AllgPar.maxlog`). A file that cannot be created, a failed
 /// write or a printer that cannot start ends the output and is shown as
-/// an error (text 1712) naming the file or printer and the reason. The
+/// an error (text 1712) naming the file or printer and the reason; so does
+/// the printer choice without a printer (nothing is written then). The
 /// error flag of the current log is not touched by a failing extract.
 PrintResult RunPrint(Monitor& m, int choice, const std::string& name, PrintOutput* printer,
                      const PrintProgress& progress);

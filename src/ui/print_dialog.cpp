@@ -52,7 +52,7 @@ void PrintCommand(Monitor& m, QWidget* mainWindow) {
   if (d.exec() == QDialog::Accepted) StorePrintChoices(m.PrgPar, d.choices());
 }
 
-TfmDruk::TfmDruk(Monitor& m, QWidget* mainWindow) : QlxsDialog(m, mainWindow, kHelpTopic, true), m_(m) {
+TfmDruk::TfmDruk(Monitor& m, QWidget* mainWindow) : QlxsDialog(m, mainWindow, kHelpTopic, false), m_(m) {
   setWindowTitle(T(kTextCaption));
   auto* layout = new QVBoxLayout(this);
 
