@@ -146,6 +146,12 @@ TEST(DesktopCommands, RecentFilesOpenByKindAndForgetFilesThatAreGone) {
   fx.d.RecentFileClick(elements);
   EXPECT_EQ(fx.m.AllgVar.dtOaTxt, elements);
   EXPECT_EQ(fx.m.AllgVar.elements.stations.size(), 1u);
+  // A file that cannot be read is reported and changes nothing.
+  const std::string unreadable = fx.dir.file("gone.txt");
+  fx.d.LoadElementTextsCommand(unreadable);
+  EXPECT_EQ(fx.MessageNumbers().back(), kTextElementsUnreadable);
+  EXPECT_EQ(fx.m.AllgVar.dtOaTxt, elements);
+  EXPECT_EQ(fx.m.AllgVar.elements.stations.size(), 1u);
   fx.d.ClearElementTextsCommand();
   EXPECT_EQ(fx.m.AllgVar.dtOaTxt, "");
   EXPECT_TRUE(fx.m.AllgVar.elements.stations.empty());

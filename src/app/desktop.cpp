@@ -24,6 +24,7 @@
 #include "log/time_base.h"
 #include "model/date_time.h"
 #include "model/text_table.h"
+#include "model/typed_file.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/locale_formats.h"
@@ -426,7 +427,12 @@ void Desktop::DeleteLogCommand() {
 
 void Desktop::LoadElementTextsCommand(const std::string& name) {
   recent.Add(name);
-  m.AllgVar.dtOaTxt = LoadElementTexts(m, name).ok() ? name : std::string();
+  // A file that cannot be read changes nothing: the texts in use stay, and so does their name.
+  if (const ElementLoadResult r = LoadElementTexts(m, name); !r.ok()) {
+    MessageOkNrText(m, kTextElementsUnreadable,
+                    FormatText(Text(m.AllgVar, kTextElementsUnreadable), {name, IoResultText(r.ioError)}), MsgError);
+    return;
+  }
   window.RefreshControls();
   window.PostViewCommand(kViewRedraw);
 }

@@ -44,6 +44,7 @@ inline constexpr int kTextNoDisplayFilter = 1215;  ///< error: the display filte
 inline constexpr int kTextReplayExtension = 1628;  ///< extension of a log to re-analyse
 inline constexpr int kTextNoCopyExtension = 48;    ///< extension that saves no copy (".nul")
 inline constexpr int kTextNoSuchTelegram = 1705;   ///< format: the log holds no telegram %s
+inline constexpr int kTextElementsUnreadable = 1715;  ///< format: element text file %s cannot be read: %s
 
 
 /// Number of status panels and their widths in pixels.
@@ -203,7 +204,9 @@ class Desktop {
   /// Clearing the log after the warning of text 1205 was answered Yes:
   /// `LogReset` and the eight counters set to 0.
   void DeleteLogCommand();
-  /// Loads `name` as the element text file (on top of the recently used files).
+  /// Loads `name` as the element text file (on top of the recently used
+  /// files); a file that cannot be read is reported (text 1715) and the
+  /// element texts in use stay.
   void LoadElementTextsCommand(const std::string& name);
   /// Clears the element texts; no element text file is in use afterwards.
   void ClearElementTextsCommand();
