@@ -203,6 +203,8 @@ TEST(GoTo, WhatTheUserTypesIsANumberOrATime) {
       {"24:00", false, false, 0, 0},
       {"12:61", false, false, 0, 0},
       {"31.13.2026 08:00", false, false, 0, 0},
+      {"31.02.2026 08:00", false, false, 0, 0},
+      {"29.02.2028 08:00", true, true, 0, EncodeDate(2028, 2, 29) + 8 / 24.0},
       {"12a", false, false, 0, 0},
       {"", false, false, 0, 0},
       {"99999999999", false, false, 0, 0},
@@ -251,6 +253,41 @@ TEST(GoTo, FindsATelegramByNumberOrTimeAndRefusesOneThatIsNotThere) {
   EXPECT_LE(PageTopNumber(fx.m), first + 30);
   EXPECT_EQ(FormatIsoDateTime(t.dt).substr(11, 8), when);
   EXPECT_FALSE(fx.d.GoTo("23:59:59")) << "after the newest telegram";
+}
+
+TEST(GoTo, SearchesTheBlocksOfAWrappedRing) {
+  // A ring of 32 blocks that has gone round: the oldest block is not the
+  // first in the file, and the oldest numbers are overwritten.
+  test::ScratchDir dir;
+  test::TestMonitor tm;
+  Monitor& m = *tm;
+  m.AllgPar.maxlog = 1;
+  LogOpen(m, dir.file("ring.lg4"), false);
+  for (int i = 0; m.log.stand.erstbl < 5; ++i) {
+    T_Telegramm t = test::ApduTelegram({0x68, 0x04, 0x01, 0x00, 0x02, 0x00});
+    t.dt = 46000.0 + i / 86400.0;  // a second apart
+    StoreTelegram(m, t);
+  }
+  ReaderOpen(m);
+  ViewState v;
+  const int32_t first = m.log.stand.erstnr, last = m.log.stand.letztnr;
+  ASSERT_GT(first, 1000);
+  for (const int32_t n : {first, first + 1, (first + last) / 2, last - 1, last}) {
+    ASSERT_TRUE(GoToTelegram(m, v, {false, n, 0})) << n;
+    EXPECT_EQ(PageTopNumber(m), n);
+    EXPECT_EQ(v.pageTopBlock, m.log.reader.blk);
+    // The same telegram by its time.
+    T_Telegramm t;
+    ReaderRecord(m, t);
+    ASSERT_TRUE(GoToTelegram(m, v, {true, 0, t.dt})) << n;
+    EXPECT_EQ(PageTopNumber(m), n);
+  }
+  for (const int32_t gone : {first - 1, 1, last + 1}) {
+    ASSERT_TRUE(GoToTelegram(m, v, {false, first + 3, 0}));
+    EXPECT_FALSE(GoToTelegram(m, v, {false, gone, 0})) << gone;
+    EXPECT_EQ(PageTopNumber(m), first + 3) << "the page stays where it was";
+  }
+  LogClose(m);
 }
 
 TEST(PageText, CopiesTheTelegramUnderTheMouseOrThePage) {

@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 
 #include <algorithm>
+#include <climits>
 #include <charconv>
 #include <cstring>
 
@@ -78,7 +79,9 @@ std::vector<FilterRowSpec> FilterRows(const T_AllgVar& v, const T_AllgPar& ap) {
 LogSpan SpanOfLog(const LogState& s, double now) {
   const T_LogStand& st = s.log.stand;
   LogSpan span;
-  span.count = st.letztnr - st.erstnr + 1;
+  // Numbers wrap round: the count is their distance, without overflow.
+  span.count = static_cast<int32_t>(
+      std::min<uint32_t>(static_cast<uint32_t>(st.letztnr) - static_cast<uint32_t>(st.erstnr) + 1u, INT32_MAX));
   span.first = st.erstdt != 0 ? st.erstdt : now;
   span.last = st.letztdt != 0 ? st.letztdt : now;
   return span;

@@ -1,5 +1,7 @@
 #include "print/print_log.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <string>
 
@@ -109,7 +111,8 @@ PrintResult PrintLog(LogState& m, PrintOutput& out, LogFile* extract, const Prin
   if (r.io == 0) {
     if (!reader.open) ReaderOpen(m);
     ReaderSeek(m, m.log.stand.erstbl, false);
-    int32_t total = m.log.stand.letztnr - m.log.stand.erstnr + 1;
+    int32_t total = static_cast<int32_t>(std::min<uint32_t>(
+        static_cast<uint32_t>(m.log.stand.letztnr) - static_cast<uint32_t>(m.log.stand.erstnr) + 1u, INT32_MAX));
     int32_t lastProgress = -kProgressEvery;
     T_Telegramm t;
     // Nothing is output when no telegram is admitted: the reader then stands

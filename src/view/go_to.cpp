@@ -87,7 +87,10 @@ std::optional<GoToTarget> ParseGoToTarget(std::string_view text, double newestTi
   if (!ReadNumber(s, i, 2, d) || !Expect(s, i, '.') || !ReadNumber(s, i, 2, mo) || !Expect(s, i, '.') ||
       !ReadNumber(s, i, 4, y) || i != blank)
     return std::nullopt;
-  if (mo < 1 || mo > 12 || d < 1 || d > 31 || y < 1900) return std::nullopt;
+  if (mo < 1 || mo > 12 || d < 1 || y < 1900) return std::nullopt;
+  // The day must exist in its month: 31.02. is no date, not the 3rd of March.
+  const DateTimeParts parts = DecodeDateTime(EncodeDate(y, mo, d));
+  if (parts.day != d || parts.month != mo) return std::nullopt;
   if (!ReadTimeOfDay(s, std::string_view(s).find_first_not_of(' ', blank), time)) return std::nullopt;
   t.time = EncodeDate(y, mo, d) + time;
   return t;
