@@ -25,6 +25,7 @@
 #include "support/run_cli.h"
 #include "support/scratch_dir.h"
 #include "view/go_to.h"
+#include "view/log_view.h"
 #include "view/page_text.h"
 
 namespace qlxs {
@@ -67,6 +68,13 @@ struct CommandFixture : test::CaptureFixture {
   RecordingWindow window;
   Desktop d{m, canvas, window};
 };
+
+// The number of the telegram at the page top of the log view.
+int32_t PageTopNumber(Monitor& m) {
+  T_Telegramm t;
+  ReaderRecord(m, t);
+  return t.nr;
+}
 
 TEST(DesktopCommands, OpeningALogWhileOnlineAsksFirst) {
   for (const MsgAnswer answer : {AnswerNo, AnswerYes}) {
@@ -187,6 +195,25 @@ TEST(DesktopCommands, ALanguageSwitchKeepsTheRecentFilesAndAFailedOneChangesNoth
   EXPECT_EQ(fx.MessageNumbers().back(), 0) << "the loader's error is shown";
 }
 
+TEST(DesktopCommands, AnOutputLeavesThePageWhereItWas) {
+  CommandFixture fx;
+  const int32_t top = fx.m.log.stand.erstnr + 17;
+  ASSERT_TRUE(fx.d.GoTo(std::to_string(top)));
+  fx.d.RunViewCommand(0);
+  for (const bool viewCommandMeanwhile : {false, true}) {
+    SCOPED_TRACE(viewCommandMeanwhile);
+    fx.d.RunOutput([&] {
+      // Printing walks the log with the view's reader to its end; the
+      // window may post view commands while it processes events.
+      ReaderSeek(fx.m, fx.m.log.stand.aktbl, true);
+      if (viewCommandMeanwhile) fx.d.RunViewCommand(kViewEnd);
+      EXPECT_EQ(PageTopNumber(fx.m), fx.m.log.stand.letztnr) << "a waiting command does not move the reader";
+    });
+    EXPECT_EQ(PageTopNumber(fx.m), top);
+    EXPECT_EQ(fx.window.posted.back(), viewCommandMeanwhile ? kViewEnd : kViewRedraw);
+  }
+}
+
 TEST(GoTo, WhatTheUserTypesIsANumberOrATime) {
   const double newest = EncodeDate(2026, 12, 10) + 0.5;
   const struct {
@@ -220,13 +247,6 @@ TEST(GoTo, WhatTheUserTypesIsANumberOrATime) {
     else
       EXPECT_EQ(t->number, c.number);
   }
-}
-
-// The number of the telegram at the page top of the log view.
-int32_t PageTopNumber(Monitor& m) {
-  T_Telegramm t;
-  ReaderRecord(m, t);
-  return t.nr;
 }
 
 TEST(GoTo, FindsATelegramByNumberOrTimeAndRefusesOneThatIsNotThere) {

@@ -334,6 +334,10 @@ void Desktop::ViewActionClick(int tag) {
 bool Desktop::ViewActionChecked(int tag) const { return qlxs::ViewActionChecked(m.PrgPar, tag); }
 
 void Desktop::RunViewCommand(int code) {
+  if (outputRunning_) {
+    waitingViewCommand_ = code;
+    return;
+  }
   const std::optional<int> pos = qlxs::RunViewCommand(m, view, canvas, code);
   if (pos) {
     scrollPos_ = *pos;
@@ -506,6 +510,15 @@ bool Desktop::GoTo(const std::string& text) {
   }
   window.PostViewCommand(kViewRedraw);
   return true;
+}
+
+void Desktop::RunOutput(const std::function<void()>& run) {
+  outputRunning_ = true;
+  waitingViewCommand_ = -1;
+  run();
+  outputRunning_ = false;
+  if (!OnlineView() && view.hasPageTop && m.log.reader.open) ReaderReturn(m, view.pageTopBlock, view.pageTopPos);
+  window.PostViewCommand(waitingViewCommand_ >= 0 ? waitingViewCommand_ : kViewRedraw);
 }
 
 bool Desktop::OnlineView() const { return m.PrgPar.ausgonl == 1; }

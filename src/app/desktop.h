@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -229,6 +230,13 @@ class Desktop {
   /// view; text 1705 when the log has none. False when nothing was found.
   bool GoTo(const std::string& text);
 
+  /// An output of the log (`run`: the print dialog and what it prints),
+  /// which walks the log with the view's reader while the window goes on:
+  /// view commands posted meanwhile wait until it has ended, and then the
+  /// reader returns to the page top and the page is drawn again (or the
+  /// last waiting command runs).
+  void RunOutput(const std::function<void()>& run);
+
   RecentFiles recent;
 
   /// The text and shade of status panel i (0 .. 5).
@@ -249,6 +257,8 @@ class Desktop {
   void WindowWork();
   void DeferredStart();
   int scrollPos_ = kScrollRangeEnd;
+  bool outputRunning_ = false;
+  int waitingViewCommand_ = -1;  ///< the last view command posted during an output
   static constexpr int kScrollRangeEnd = 1000;
 };
 

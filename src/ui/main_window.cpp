@@ -378,11 +378,7 @@ void TfmMain::BuildActions() {
     ShowAbout(m_, this);
     PostViewCommand(kViewRedraw);
   });
-  miLogDrucken_ = MakeAction(false, [this] {
-    PrintCommand(m_, this);
-    // The output moved the log reader: the page is drawn again.
-    PostViewCommand(kViewRedraw);
-  });
+  miLogDrucken_ = MakeAction(false, [this] { desktop_->RunOutput([this] { PrintCommand(m_, this); }); });
   miEmSe_ = MakeAction(false, [this] {
     const bool wasOnline = m_.PrgPar.online != 0;
     ApplyPortSettings(
