@@ -224,12 +224,13 @@ void Desktop::Tick() {
     window.RefreshControls();
     ShowOnlineView();
   }
-  if (r.wentOffline || (wasOnline && !m.PrgPar.online)) {
-    // The core went offline by itself (a failed log write, every port lost).
-    talt = tmax = 0;
-    if (OnlineView()) ShowLogView();
-    window.RefreshControls();
-  }
+  if (r.wentOffline || (wasOnline && !m.PrgPar.online)) FollowOffline();
+}
+
+void Desktop::FollowOffline() {
+  talt = tmax = 0;
+  if (OnlineView()) ShowLogView();
+  window.RefreshControls();
 }
 
 void Desktop::ApplyOnline() {
@@ -265,11 +266,22 @@ void Desktop::ServicePort(int i) {
   if (!port.se.open) return;
   const bool wasOnline = m.PrgPar.online != 0;
   qlxs::ServicePort(m, port);
-  if (wasOnline && !m.PrgPar.online) {
-    talt = tmax = 0;
-    if (OnlineView()) ShowLogView();
+  if (wasOnline && !m.PrgPar.online) FollowOffline();
+}
+
+void Desktop::PortSettingsCommand(const PortDialog& dialog, const std::function<void()>& processPendingEvents) {
+  const bool wasOnline = m.PrgPar.online != 0;
+  const bool newLog = ApplyPortSettings(m, dialog, processPendingEvents);
+  if (newLog) {
     window.RefreshControls();
+    ShowOnlineView();
   }
+  if (wasOnline && !m.PrgPar.online) {
+    FollowOffline();
+    return;
+  }
+  if (OnlineView()) FillGrid();
+  window.RefreshControls();
 }
 
 void Desktop::GoOnlineClick() {

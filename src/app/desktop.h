@@ -155,6 +155,10 @@ class Desktop {
   /// The device of open port i (0 or 1) has data or has failed:
   /// `ServicePort`; when that lost the last port, the log view follows.
   void ServicePort(int i);
+  /// The COM port command: `ApplyPortSettings` with `dialog`, then the view,
+  /// the status grid and the controls follow what it did (another log file,
+  /// or capture offline when no port opened again).
+  void PortSettingsCommand(const PortDialog& dialog, const std::function<void()>& processPendingEvents);
   /// The online button: toggles, clearing the counters when going online.
   void GoOnlineClick();
   /// Offline when online.
@@ -254,6 +258,10 @@ class Desktop {
   void RefreshCounters(bool all);
   /// The log view without going to its end.
   void EnterLogView();
+  /// Capture went offline by itself (a failed log write, every port lost, a
+  /// port that did not open again): the timing figures are reset and the
+  /// log view is shown.
+  void FollowOffline();
   void WindowWork();
   void DeferredStart();
   int scrollPos_ = kScrollRangeEnd;

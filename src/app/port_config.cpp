@@ -75,11 +75,11 @@ uint32_t ReopenDelayMs(const Monitor& m, const T_BetriebsPar& before) {
   return static_cast<uint32_t>(176000 / baud + 300);
 }
 
-void ApplyPortSettings(Monitor& m, const PortDialog& dialog, const std::function<void()>& processPendingEvents) {
+bool ApplyPortSettings(Monitor& m, const PortDialog& dialog, const std::function<void()>& processPendingEvents) {
   if (!m.PrgPar.online || m.AllgVar.AnzCom == 0) ProbePorts(m);
   T_ComVar copy = m.ports[0];
   const int32_t cnr2Before = m.ports[1].bp.cnr;
-  if (!dialog || !dialog(m, copy)) return;
+  if (!dialog || !dialog(m, copy)) return false;
   // The dialog has given the second port its new number already; the port
   // is closed under the number it was opened with (a port set to none is
   // closed too, and its closed telegram names the device it had).
@@ -93,7 +93,7 @@ void ApplyPortSettings(Monitor& m, const PortDialog& dialog, const std::function
   m.ports[0].bp = copy.bp;
   m.ports[1].bp = copy.bp;
   m.ports[1].bp.cnr = cnr2;
-  ApplyOnline(m);
+  return ApplyOnline(m);
 }
 
 bool OpenPort(Monitor& m, T_ComVar& port) {

@@ -68,7 +68,9 @@ uint32_t ReopenDelayMs(const Monitor& m, const T_BetriebsPar& before);
 /// `ReopenDelayMs` (running `processPendingEvents` meanwhile); copies the
 /// edited parameters into both ports (the second keeps its COM number) and
 /// applies the online state again, which reopens the ports when online.
-void ApplyPortSettings(Monitor& m, const PortDialog& dialog, const std::function<void()>& processPendingEvents);
+/// Returns true when applying the online state made another log file the
+/// current log (false also when the dialog was cancelled).
+bool ApplyPortSettings(Monitor& m, const PortDialog& dialog, const std::function<void()>& processPendingEvents);
 
 /// Opens a configured port that is closed: sets the device and line
 /// settings, `ApplyPortParams`, flushes and opens it, registers its status

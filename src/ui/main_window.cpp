@@ -380,13 +380,10 @@ void TfmMain::BuildActions() {
   });
   miLogDrucken_ = MakeAction(false, [this] { desktop_->RunOutput([this] { PrintCommand(m_, this); }); });
   miEmSe_ = MakeAction(false, [this] {
-    const bool wasOnline = m_.PrgPar.online != 0;
-    ApplyPortSettings(
-        m_, [this](Monitor& mm, T_ComVar& c) { return RunPortDialog(mm, this, c); },
-        [] { QCoreApplication::processEvents(); });
-    // A port that did not open again may have left capture offline.
-    if (wasOnline && !m_.PrgPar.online && desktop_->OnlineView()) desktop_->ShowLogView();
-    if (desktop_->OnlineView()) desktop_->FillGrid();
+    // While the ports wait to reopen, the window paints and captures but
+    // takes no clicks or keys, so nothing opens the ports in between.
+    desktop_->PortSettingsCommand([this](Monitor& mm, T_ComVar& c) { return RunPortDialog(mm, this, c); },
+                                  [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
   });
   miOnline_ = aGoOnl_;
   miOffline_ = aGoOffl_;
