@@ -531,11 +531,15 @@ void TfmMain::BuildControlBar() {
 }
 
 void TfmMain::ApplyLanguage() {
+  desktop_->ApplyLanguage();
+  ApplyCaptions();
+}
+
+void TfmMain::ApplyCaptions() {
   for (size_t i = 0; i < menuButtons_.size(); ++i)
     menuButtons_[i]->setText(T(kTextMenuButtons + static_cast<int>(i)));
   for (auto& [action, number] : numberedItems_) action->setText(T(number));
   for (size_t i = 0; i < leds_.size(); ++i) leds_[i]->setToolTip(T(kTextLedHints + static_cast<int>(i)));
-  desktop_->ApplyLanguage();
   int width = 4;
   for (int c = 0; c < 8; ++c) {
     tbSt_->setColumnWidth(c, desktop_->columnWidths[c]);
@@ -550,7 +554,7 @@ void TfmMain::ApplyLanguage() {
 }
 
 void TfmMain::LanguageChanged() {
-  ApplyLanguage();
+  ApplyCaptions();
   LayoutChildren();
 }
 

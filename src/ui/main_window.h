@@ -112,7 +112,10 @@ class TfmMain final : public QMainWindow, public DesktopWindow, private CanvasGe
   void CopyToClipboard();
   void BuildMenus();
   void BuildControlBar();
+  /// The language texts of the core (`Desktop::ApplyLanguage`), then the captions.
   void ApplyLanguage();
+  /// Every caption, hint and column of the window from the language texts.
+  void ApplyCaptions();
   void LayoutChildren();
   void OnTimer();
   void OnScrollAction(int action);
