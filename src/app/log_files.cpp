@@ -39,15 +39,6 @@ namespace {
 bool SameInode(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
 
-// The file a save writes: the target, or where a symbolic link as target points.
-std::string WriteTarget(const std::string& target) {
-  struct stat st;
-  if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return target;
-  char resolved[PATH_MAX];
-  // A dangling link is replaced itself.
-  return ::realpath(target.c_str(), resolved) ? std::string(resolved) : target;
-}
-
 class Fd {
  public:
   explicit Fd(int fd = -1) : fd_(fd) {}
@@ -115,7 +106,7 @@ LogCopyResult LogCopyTo(Monitor& m, const std::string& target) {
   if (!S_ISREG(ss.st_mode))
     return CopyFailed(m, source, kIoNotRegular, "Cannot read the telegram log");
 
-  const std::string dest = WriteTarget(target);
+  const std::string dest = ReplacementTarget(target);
   struct stat ds;
   const bool exists = ::stat(dest.c_str(), &ds) == 0;
   if (exists && SameInode(ss, ds)) return {LogCopyOutcome::SameFile, 0, {}};
@@ -130,26 +121,14 @@ LogCopyResult LogCopyTo(Monitor& m, const std::string& target) {
     return CopyFailed(m, source, kIoNotRegular, "Cannot read the telegram log");
 
   // The copy goes to a new file beside the target and replaces the target
-  // only when it is complete. A replaced target keeps its permissions; a new
-  // one gets those of any new file (0666 less the umask).
-  const mode_t mode = exists ? (ds.st_mode & 07777) : 0666;
-  std::string part;
-  Fd out;
-  for (int k = 0; k < 100 && out.get() < 0; ++k) {
-    part = dest + ".part" + std::to_string(::getpid()) + (k ? "-" + std::to_string(k) : "");
-    out.Reset(::open(part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
-    if (out.get() < 0 && errno != EEXIST) break;
-  }
-  if (out.get() < 0) return CopyFailed(m, target, errno, "Cannot save the telegram log as");
-
+  // only when it is complete, keeping its permissions.
+  ReplacingFile out;
+  if (const int io = out.Open(target); io != 0) return CopyFailed(m, target, io, "Cannot save the telegram log as");
   bool readSide = false;
-  int io = CopyAll(in.get(), out.get(), readSide);
-  if (io == 0 && exists) ::fchmod(out.get(), mode);
-  if (io == 0 && ::fsync(out.get()) != 0) io = errno;
-  if (const int rc = out.Close(); io == 0) io = rc;
-  if (io == 0 && ::rename(part.c_str(), dest.c_str()) != 0) io = errno;
+  int io = CopyAll(in.get(), out.fd(), readSide);
+  if (io == 0) io = out.Commit();
   if (io != 0) {
-    ::unlink(part.c_str());
+    out.Abandon();
     return readSide ? CopyFailed(m, source, io, "Cannot read the telegram log")
                     : CopyFailed(m, target, io, "Cannot save the telegram log as");
   }

@@ -1,6 +1,8 @@
 #include "platform/file_system.h"
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,27 +24,14 @@ int WriteAll(int fd, const char* data, size_t n) {
   return 0;
 }
 
-/// Creates a temporary file beside `path`; returns its descriptor or -errno.
-int CreateTemporaryBeside(const std::string& path, std::string* tmp) {
-  *tmp = path + ".XXXXXX";
-  const int fd = ::mkostemp(tmp->data(), O_CLOEXEC);
-  return fd < 0 ? -errno : fd;
-}
-
-/// Makes the temporary file the file `path`: flush, close, rename.
-int Commit(int fd, const std::string& tmp, const std::string& path, int err) {
-  if (err == 0 && ::fsync(fd) != 0) err = errno;
-  // The new file gets the usual mode for user files instead of mkstemp's 0600.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  if (err == 0 && ::fchmod(fd, 0666 & ~mask) != 0) err = errno;
-  if (::close(fd) != 0 && err == 0) err = errno;
-  if (err == 0 && ::rename(tmp.c_str(), path.c_str()) != 0) err = errno;
-  if (err != 0) ::unlink(tmp.c_str());
-  return err;
-}
-
 }  // namespace
+
+std::string ReplacementTarget(const std::string& path) {
+  struct stat st;
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+  char resolved[PATH_MAX];
+  return ::realpath(path.c_str(), resolved) ? std::string(resolved) : path;
+}
 
 int ReadWholeFile(const std::string& path, std::string* out) {
   out->clear();
@@ -72,11 +61,53 @@ int ReadWholeFile(const std::string& path, std::string* out) {
   return err;
 }
 
+int ReplacingFile::Open(const std::string& path) {
+  Abandon();
+  target_ = ReplacementTarget(path);
+  struct stat st;
+  if (::stat(target_.c_str(), &st) == 0) {
+    mode_ = st.st_mode & 07777;
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode_ = 0666 & ~mask;
+  }
+  tmp_ = target_ + ".XXXXXX";
+  fd_ = ::mkostemp(tmp_.data(), O_CLOEXEC);
+  if (fd_ < 0) {
+    tmp_.clear();
+    return errno;
+  }
+  return 0;
+}
+
+int ReplacingFile::Write(const char* data, size_t n) { return fd_ < 0 ? EBADF : WriteAll(fd_, data, n); }
+
+int ReplacingFile::Commit() {
+  if (fd_ < 0) return EBADF;
+  int err = 0;
+  if (::fchmod(fd_, static_cast<mode_t>(mode_)) != 0) err = errno;
+  if (err == 0 && ::fsync(fd_) != 0) err = errno;
+  if (::close(fd_) != 0 && err == 0) err = errno;
+  fd_ = -1;
+  if (err == 0 && ::rename(tmp_.c_str(), target_.c_str()) != 0) err = errno;
+  if (err != 0) ::unlink(tmp_.c_str());
+  tmp_.clear();
+  return err;
+}
+
+void ReplacingFile::Abandon() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  if (!tmp_.empty()) ::unlink(tmp_.c_str());
+  tmp_.clear();
+}
+
 int WriteFileReplacing(const std::string& path, const std::string& data) {
-  std::string tmp;
-  const int fd = CreateTemporaryBeside(path, &tmp);
-  if (fd < 0) return -fd;
-  return Commit(fd, tmp, path, WriteAll(fd, data.data(), data.size()));
+  ReplacingFile f;
+  if (const int err = f.Open(path); err != 0) return err;
+  if (const int err = f.Write(data.data(), data.size()); err != 0) return err;
+  return f.Commit();
 }
 
 int CopyFileReplacing(const std::string& from, const std::string& to) {
@@ -85,15 +116,10 @@ int CopyFileReplacing(const std::string& from, const std::string& to) {
     in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
   } while (in < 0 && errno == EINTR);
   if (in < 0) return errno;
-  std::string tmp;
-  const int out = CreateTemporaryBeside(to, &tmp);
-  if (out < 0) {
-    ::close(in);
-    return -out;
-  }
-  int err = 0;
+  ReplacingFile out;
+  int err = out.Open(to);
   char buf[65536];
-  for (;;) {
+  while (err == 0) {
     const ssize_t r = ::read(in, buf, sizeof buf);
     if (r < 0) {
       if (errno == EINTR) continue;
@@ -101,10 +127,10 @@ int CopyFileReplacing(const std::string& from, const std::string& to) {
       break;
     }
     if (r == 0) break;
-    if ((err = WriteAll(out, buf, static_cast<size_t>(r))) != 0) break;
+    err = out.Write(buf, static_cast<size_t>(r));
   }
   ::close(in);
-  return Commit(out, tmp, to, err);
+  return err != 0 ? err : out.Commit();
 }
 
 int MakeDirectories(const std::string& path) {

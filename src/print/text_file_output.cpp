@@ -1,6 +1,5 @@
 #include "print/text_file_output.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,17 +10,14 @@ namespace {
 constexpr size_t kFlushAt = 1 << 16;
 }  // namespace
 
-TextFileOutput::~TextFileOutput() {
-  if (fd_ > 2) ::close(fd_);
-}
+TextFileOutput::~TextFileOutput() = default;
 
 int TextFileOutput::Begin() {
   if (path_ == "-") {
-    fd_ = STDOUT_FILENO;
+    toStdout_ = true;
     return 0;
   }
-  fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  return fd_ < 0 ? errno : 0;
+  return failed_ = file_.Open(path_);
 }
 
 int TextFileOutput::Line(std::string_view text) {
@@ -31,29 +27,36 @@ int TextFileOutput::Line(std::string_view text) {
 }
 
 int TextFileOutput::Flush() {
-  size_t done = 0;
-  while (done < buffer_.size()) {
-    const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      const int err = n < 0 ? errno : EIO;
-      buffer_.clear();
-      return err;
+  int err = 0;
+  if (toStdout_) {
+    size_t done = 0;
+    while (done < buffer_.size()) {
+      const ssize_t n = ::write(STDOUT_FILENO, buffer_.data() + done, buffer_.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        err = n < 0 ? errno : EIO;
+        break;
+      }
+      done += static_cast<size_t>(n);
     }
-    done += static_cast<size_t>(n);
+  } else {
+    err = file_.Write(buffer_.data(), buffer_.size());
   }
   buffer_.clear();
-  return 0;
+  if (err != 0 && failed_ == 0) failed_ = err;
+  return err;
 }
 
 int TextFileOutput::End() {
-  if (fd_ < 0) return 0;
-  int rc = Flush();
-  if (fd_ > 2) {
-    if (::close(fd_) != 0 && rc == 0) rc = errno;
+  if (toStdout_) return Flush();
+  if (file_.fd() < 0) return failed_;
+  const int err = Flush();
+  // Only a whole output replaces the file; after a failure the file stays as it was.
+  if (failed_ != 0) {
+    file_.Abandon();
+    return failed_;
   }
-  fd_ = -1;
-  return rc;
+  return err != 0 ? err : file_.Commit();
 }
 
 }  // namespace qlxs
