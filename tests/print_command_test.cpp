@@ -137,6 +137,32 @@ struct PrintRun : CaptureFixture {
   ScratchDir dir;
 };
 
+TEST(MayReplaceOutput, AnExistingFileIsReplacedOnlyAfterAsking) {
+  const struct {
+    const char* name;
+    bool exists;
+    std::vector<MsgAnswer> answers;
+    bool may;
+    bool asked;
+  } cases[] = {
+      {"a new file", false, {}, true, false},
+      {"an existing file, Yes", true, {AnswerYes}, true, true},
+      {"an existing file, No", true, {AnswerNo}, false, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    PrintRun p;
+    const std::string name = c.exists ? p.dir.write("saved.lg4", "a saved log") : p.dir.file("new.txt");
+    p.sink.answers.assign(c.answers.begin(), c.answers.end());
+    EXPECT_EQ(MayReplaceOutput(p.m, name), c.may);
+    ASSERT_EQ(p.sink.entries.size(), c.asked ? 1u : 0u);
+    if (c.asked) {
+      EXPECT_EQ(p.sink.entries[0].buttons, ButtonsYesNo);
+      EXPECT_NE(p.sink.entries[0].text.find(name), std::string::npos);
+    }
+  }
+}
+
 TEST(RunPrint, AFailedOutputNamesTheFileAndTheReason) {
   for (const int choice : {kPrintTextFile, kPrintLogFile}) {
     PrintRun p;

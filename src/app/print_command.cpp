@@ -72,6 +72,12 @@ PrintTargetCheck CheckPrintTarget(const std::string& name, const std::string& dt
   return SameFile(name, dtlog) ? PrintTargetCheck::CurrentLog : PrintTargetCheck::Ok;
 }
 
+bool MayReplaceOutput(ConfigState& cs, const std::string& name) {
+  if (!IsFile(name)) return true;
+  const std::string question = FormatText(Text(cs.AllgVar, kTextReplaceOutput), {name});
+  return MessageAt(cs, question, MsgWarning, ButtonsYesNo) == AnswerYes;
+}
+
 PrintResult RunPrint(Monitor& m, int choice, const std::string& name, PrintOutput* printer,
                      const PrintProgress& progress) {
   PrintResult r;

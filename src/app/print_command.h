@@ -11,6 +11,8 @@
 
 namespace qlxs {
 
+struct ConfigState;
+
 struct Monitor;
 struct T_PrgPar;
 
@@ -62,6 +64,14 @@ enum class PrintTargetCheck {
 /// the same name, or another name of the same file (a link, a relative
 /// path), is refused, since the output would destroy the log it reads.
 PrintTargetCheck CheckPrintTarget(const std::string& name, const std::string& dtlog);
+
+/// Question before an output replaces an existing file: `%s` the file.
+inline constexpr int kTextReplaceOutput = 1716;
+
+/// Whether an output may go into the file `name`: a file that is not there
+/// may be written; an existing one (a saved log in the file list, another
+/// program's log) only after question 1716 was answered Yes.
+bool MayReplaceOutput(ConfigState& cs, const std::string& name);
 
 /// Text of the message that an output failed: `%s` the file or printer,
 /// `%s` the reason.

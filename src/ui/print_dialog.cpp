@@ -173,6 +173,10 @@ void TfmDruk::accept() {
       case PrintTargetCheck::Ok:
         break;
     }
+    if (!MayReplaceOutput(m_, name)) {
+      fcbFile_->setFocus();
+      return;
+    }
     target = FromStd(name);
   }
   Run(choice, target);

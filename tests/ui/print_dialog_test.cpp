@@ -162,16 +162,24 @@ TEST_F(PrintDialogTest, TheTextFileGoesIntoTheDataDirectoryWithTxtAndOkStoresThe
   EXPECT_EQ(m->PrgPar.druausg, 2);
   EXPECT_EQ(m->PrgPar.drudatei, 0);
 
-  // OK: the output runs and the choices shown are stored.
-  QTimer::singleShot(0, [] {
+  // OK: b.txt exists, so the output asks first; No keeps the dialog and
+  // the file, Yes runs the output and the choices shown are stored.
+  QTimer::singleShot(0, [this] {
     auto* d = qobject_cast<TfmDruk*>(QApplication::activeModalWidget());
     ASSERT_NE(d, nullptr);
     d->choiceButton(kPrintTextFile)->click();
     ASSERT_EQ(d->fileList()->count(), 2) << "the *.txt files of the data directory";
     d->fileList()->setCurrentIndex(1);
+    messages.answers = {AnswerNo};
+    d->okButton()->click();
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_EQ(test::ReadFile(m->AllgVar.DataDir + "b.txt"), "old");
+    messages.answers = {AnswerYes};
     d->okButton()->click();
   });
   PrintCommand(*m, nullptr);
+  ASSERT_EQ(messages.entries.size(), 2u) << "asked twice";
+  messages.entries.clear();
   EXPECT_EQ(m->PrgPar.druausg, kPrintTextFile);
   EXPECT_EQ(m->PrgPar.drudatei, 1);
   EXPECT_EQ(m->PrgPar.drudrucker, 0);
