@@ -50,6 +50,8 @@ struct PortDialogFixture : ::testing::Test {
     mapFile = dir.file(kPortMapFileName);
     sink.file = mapFile;
     EXPECT_EQ(::mkdir(byId.c_str(), 0755), 0);
+    // No port is configured unless a test says so.
+    for (T_ComVar& port : m.ports) port.bp.cnr = 0;
   }
   // A link in the scratch by-id folder to the slave of `pty`.
   std::string Link(const std::string& name, const test::PtyPair& pty) {
@@ -93,8 +95,27 @@ TEST_F(PortDialogFixture, ComListsShowAvailableNumbersWithDevicesThenDevicesWith
   EXPECT_EQ(items[3].cnr, 0);
 
   EXPECT_EQ(ComItemIndex(items, 33), 2);
-  EXPECT_EQ(ComItemIndex(items, 34), 0) << "a number that is not available selects no port";
+  EXPECT_EQ(ComItemIndex(items, 34), 0) << "a number that is in no item selects no port";
   EXPECT_EQ(ComItemIndex(items, 0), 0);
+}
+
+TEST_F(PortDialogFixture, APortWhoseDeviceIsAbsentKeepsItsNumberOnOk) {
+  // COM 7 is configured for the first port, but its adapter is unplugged.
+  m.portMap.devices[7] = "/dev/ttyUSB7";
+  m.ports[0].bp.cnr = 7;
+  m.ports[1].bp.cnr = 4;
+  Available({4});
+  const std::vector<ComItem> items = ComItems(m, {});
+  ASSERT_EQ(items.size(), 3u);
+  EXPECT_EQ(items[2].cnr, 7);
+  EXPECT_EQ(items[2].text, "COM  7   /dev/ttyUSB7  (not available)");
+  const PortEntries e = LoadPortEntries(m.ports[0].bp, m.ports[1].bp.cnr, items, PortListSizes{});
+  EXPECT_EQ(e.com1, 2);
+  EXPECT_EQ(e.com2, 1);
+  T_ComVar copy = m.ports[0];
+  SavePortEntries(m, e, items, copy);
+  EXPECT_EQ(copy.bp.cnr, 7) << "OK without touching the list keeps the number";
+  EXPECT_EQ(m.ports[1].bp.cnr, 4);
 }
 
 TEST(PortDialog, BothPortsMayNotUseOnePort) {

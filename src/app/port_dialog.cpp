@@ -62,6 +62,12 @@ std::vector<ComItem> ComItems(const Monitor& m, const std::vector<std::string>& 
     const std::string device = m.portMap.DevicePath(n);
     items.push_back({n, device, ComItemText(m, n, device)});
   }
+  for (const T_ComVar& port : m.ports) {
+    const int n = port.bp.cnr;
+    if (n <= 0 || ComItemIndex(items, n) != 0) continue;
+    const std::string device = m.portMap.DevicePath(n);
+    items.push_back({n, device, ComItemText(m, n, device) + "  " + Text(m.AllgVar, kTextNotAvailable)});
+  }
   for (const std::string& device : devices) {
     if (ComNumberOf(m.portMap, device) != 0) continue;
     const std::string name = BaseName(device);

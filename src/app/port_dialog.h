@@ -39,6 +39,7 @@ inline constexpr int kTextModemLineItems = 1609;    ///< DCD,RI,DSR,CTS
 inline constexpr int kTextSyncTimeoutField = 1619;  ///< label; hint 1620
 inline constexpr int kTextTcpPortField = 1622;      ///< label; hint 1623
 inline constexpr int kTextNewDeviceItem = 1690;     ///< format: device name; a device without a COM number
+inline constexpr int kTextNotAvailable = 1717;     ///< after a configured COM number that is not available now
 inline constexpr int kTextDeviceEntered = 1691;     ///< format: device, COM number, port map file
 inline constexpr int kTextPortMapNotWritten = 1692; ///< format: port map file, reason
 
@@ -50,9 +51,12 @@ struct ComItem {
 };
 
 /// The items of both COM lists: "no port" (text 1206); each COM number of
-/// `AllgVar.ComNr`, as text 1207 and the number, with its device; then each
-/// of `devices` (the serial devices by their stable names) that no COM
-/// number of the port map stands for yet (text 1690 with its name).
+/// `AllgVar.ComNr`, as text 1207 and the number, with its device; the COM
+/// number of either port when it is not available now (an adapter that is
+/// unplugged or held by another program), followed by text 1717, so that OK
+/// keeps it; then each of `devices` (the serial devices by their stable
+/// names) that no COM number of the port map stands for yet (text 1690 with
+/// its name).
 std::vector<ComItem> ComItems(const Monitor& m, const std::vector<std::string>& devices);
 
 /// The item of COM number `cnr`; 0 ("no port") when the list lacks it.
