@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "config/dialog_texts.h"
+#include "config/text_fields.h"
 #include "iec104/cause_lists.h"
 #include "iec104/type_table.h"
 #include "model/text_table.h"
@@ -18,16 +19,10 @@ constexpr int kTextSampleLines = 1457;  // + pair
 constexpr int kTextTypeNames = 70;      // + type
 constexpr int kTextCauseNames = 202;    // + cause
 
-std::string_view Trimmed(std::string_view s) {
-  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-  return s;
-}
-
 // The decimal value of `s` (blanks around it ignored) when it is one to
 // `maxDigits` digits; -1 otherwise.
 long DecimalValue(std::string_view s, size_t maxDigits) {
-  s = Trimmed(s);
+  s = TrimBlanks(s);
   if (s.empty() || s.size() > maxDigits) return -1;
   long value = 0;
   for (const char c : s) {
@@ -47,7 +42,7 @@ std::string Format(const char* format, int value) {
 
 std::vector<std::string> FontSizeItems(const T_AllgVar& v) {
   std::vector<std::string> items;
-  for (const std::string& item : SplitCommaList(Text(v, kTextFontSizes))) items.emplace_back(Trimmed(item));
+  for (const std::string& item : SplitCommaList(Text(v, kTextFontSizes))) items.emplace_back(TrimBlanks(item));
   return items;
 }
 

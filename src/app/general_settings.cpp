@@ -12,6 +12,7 @@
 #include "config/config_state.h"
 #include "config/message_box.h"
 #include "config/settings.h"
+#include "config/text_fields.h"
 #include "log/online_ring.h"
 #include "log/telegram_log.h"
 #include "model/text_table.h"
@@ -22,17 +23,10 @@ namespace qlxs {
 
 namespace {
 
-std::string_view Trimmed(std::string_view s) {
-  const size_t first = s.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  const size_t last = s.find_last_not_of(' ');
-  return s.substr(first, last - first + 1);
-}
-
 // A decimal number with an optional sign, blanks around it allowed, that
 // fits 32 bits.
 std::optional<int32_t> DecimalValue(std::string_view text) {
-  text = Trimmed(text);
+  text = TrimBlanks(text);
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
   int32_t v = 0;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
@@ -87,7 +81,7 @@ std::string StepMaxLog(std::string_view text, int delta) {
 }
 
 std::string ResolveDataDirectory(std::string_view text) {
-  const std::string_view t = Trimmed(text);
+  const std::string_view t = TrimBlanks(text);
   if (t.empty() || t.front() == '/') return std::string(t);
   // A desktop program's working directory is arbitrary: a folder typed
   // without its path lies in the home folder.

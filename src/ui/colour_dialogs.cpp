@@ -22,6 +22,7 @@
 #include "app/monitor.h"
 #include "config/dialog_texts.h"
 #include "ui/qt_canvas.h"
+#include "ui/qt_text.h"
 
 namespace qlxs {
 
@@ -33,7 +34,6 @@ constexpr int kColourRole = Qt::UserRole + 1;
 // The largest font size the size list offers; the samples keep room for it.
 constexpr int kLargestSampleSize = 16;
 
-QString FromUtf8(const std::string& s) { return QString::fromStdString(s); }
 
 QColor ToQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
 
@@ -176,11 +176,11 @@ TelColourDialog::TelColourDialog(const ConfigState& cs, QWidget* mainWindow, con
 
   size_ = new QComboBox(this);
   const std::vector<std::string> sizes = FontSizeItems(v);
-  for (const std::string& s : sizes) size_->addItem(FromUtf8(s));
+  for (const std::string& s : sizes) size_->addItem(Q(s));
   size_->setCurrentIndex(FontSizeItemIndex(sizes, tf.schrift));
 
   const EntryFieldCaption gapText = EntryFieldText(v, kTextGapField);
-  gap_ = new QLineEdit(FromUtf8(GapFieldText(tf)), this);
+  gap_ = new QLineEdit(Q(GapFieldText(tf)), this);
   gap_->setMaxLength(5);
   gap_->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]{0,5}"), gap_));
   gap_->setTextMargins(gapText.margin, 0, 0, 0);
@@ -192,7 +192,7 @@ TelColourDialog::TelColourDialog(const ConfigState& cs, QWidget* mainWindow, con
   auto* top = new QGridLayout;
   top->addWidget(BuddyLabel(T(kTextFontSizeLabel), size_, this), 0, 0);
   top->addWidget(size_, 0, 1, Qt::AlignLeft);
-  top->addWidget(BuddyLabel(FromUtf8(gapText.label), gap_, this), 1, 0);
+  top->addWidget(BuddyLabel(Q(gapText.label), gap_, this), 1, 0);
   top->addWidget(gap_, 1, 1, Qt::AlignLeft);
   top->setColumnStretch(2, 1);
 
@@ -203,7 +203,7 @@ TelColourDialog::TelColourDialog(const ConfigState& cs, QWidget* mainWindow, con
     for (const bool background : {false, true}) {
       auto* list = new ColourCombo(this);
       for (size_t j = 0; j < names.size(); ++j)
-        list->AddColour(FromUtf8(names[j]), ToQColor(PaletteColour(static_cast<int>(j) + 1, sys_)));
+        list->AddColour(Q(names[j]), ToQColor(PaletteColour(static_cast<int>(j) + 1, sys_)));
       const T_FarbIndex p = TelColourPair(tf, pair);
       list->setCurrentIndex(TelColourListItem(background ? p.hg : p.fg));
       connect(list, &QComboBox::currentIndexChanged, this,
@@ -212,7 +212,7 @@ TelColourDialog::TelColourDialog(const ConfigState& cs, QWidget* mainWindow, con
       AddComponent(list, kTextGeneralHint);
       grid->addWidget(list, pair, background ? 1 : 0);
     }
-    auto* sample = new ColourSample(FromUtf8(SampleLineText(v, pair)), this);
+    auto* sample = new ColourSample(Q(SampleLineText(v, pair)), this);
     samples_[static_cast<size_t>(pair - 1)] = sample;
     grid->addWidget(sample, pair, 2);
     ShowSample(pair);
@@ -289,7 +289,7 @@ ColourTableDialog::ColourTableDialog(const ConfigState& cs, QWidget* mainWindow,
   const QFontMetrics fm(fixed);
   int widest = 0;
   for (int code = 0; code <= 255; ++code) {
-    const QString item = FromUtf8(ColourCodeItem(v, code, perType));
+    const QString item = Q(ColourCodeItem(v, code, perType));
     widest = std::max(widest, fm.horizontalAdvance(item));
     codes_->addItem(item);
   }
@@ -302,7 +302,7 @@ ColourTableDialog::ColourTableDialog(const ConfigState& cs, QWidget* mainWindow,
     *list = new ColourCombo(this);
     (*list)->setFont(fixed);
     for (size_t i = 0; i < names.size(); ++i)
-      (*list)->AddColour(FromUtf8(names[i]), ToQColor(PaletteColour(static_cast<int>(i), sys_)));
+      (*list)->AddColour(Q(names[i]), ToQColor(PaletteColour(static_cast<int>(i), sys_)));
     (*list)->setMaxVisibleItems(kPaletteSize);
   }
   AddComponent(codes_, kTextGeneralHint);

@@ -19,6 +19,7 @@
 #include "app/dialog_rules.h"
 #include "app/monitor.h"
 #include "config/dialog_texts.h"
+#include "ui/qt_text.h"
 
 namespace qlxs {
 
@@ -32,7 +33,6 @@ constexpr int kFirstComponent = 1;
 
 namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 QLabel* Label(QWidget* parent, const std::string& text, QWidget* buddy, const char* name) {
   auto* l = new QLabel(Q(text), parent);

@@ -6,7 +6,6 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDateEdit>
-#include <QFileDialog>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -25,12 +24,13 @@
 #include "config/dialog_texts.h"
 #include "model/date_time.h"
 #include "platform/clock.h"
+#include "ui/qt_text.h"
+#include "ui/file_dialog.h"
 
 namespace qlxs {
 
 namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 // Top of the filter dialog below the main window's top.
 constexpr int kPickListTopBelowDialog = 12;
@@ -356,17 +356,7 @@ void TfmFlt::Reset() {
 }
 
 QString TfmFlt::ChooseFile(bool save) {
-  const FileDialogCaption c = FilterFileDialogText(m_.AllgVar, save);
-  QFileDialog fd(this, Q(c.title));
-  fd.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-  fd.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-  fd.setDefaultSuffix(Q(c.defaultExt));
-  fd.setNameFilters(Q(c.filter).split(";;", Qt::SkipEmptyParts));
-  const QString start = Q(FilterFileStartPath(m_.AllgVar));
-  fd.setDirectory(QFileInfo(start).absolutePath());
-  fd.selectFile(QFileInfo(start).fileName());
-  if (fd.exec() != QDialog::Accepted || fd.selectedFiles().isEmpty()) return {};
-  return fd.selectedFiles().first();
+  return qlxs::ChooseFile(this, FilterFileDialogText(m_.AllgVar, save), save, FilterFileStartPath(m_.AllgVar));
 }
 
 void TfmFlt::Load() {

@@ -20,12 +20,12 @@
 #include "config/dialog_texts.h"
 #include "model/version.h"
 #include "platform/file_system.h"
+#include "ui/qt_text.h"
 
 namespace qlxs {
 
 namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 // An entry field whose Up and Down keys step the maximum log size.
 class StepEdit final : public QLineEdit {

@@ -2,8 +2,6 @@
 
 #include <QAction>
 #include <QClipboard>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QProcess>
@@ -37,6 +35,7 @@
 #include "app/general_settings.h"
 #include "app/help_topics.h"
 #include "ui/colour_dialogs.h"
+#include "ui/file_dialog.h"
 #include "ui/com_dialog.h"
 #include "ui/print_dialog.h"
 #include "ui/filter_dialog.h"
@@ -745,18 +744,7 @@ void TfmMain::RefreshRecentFiles() {
 
 QString TfmMain::ChooseFile(bool save, int textNumber, const std::string& current) {
   const FileDialogCaption c = save ? SaveLogDialogText(m_.AllgVar) : OpenDialogText(m_.AllgVar, textNumber);
-  QFileDialog dialog(this, QString::fromStdString(c.title));
-  const QFileInfo info(QString::fromStdString(current));
-  dialog.setDirectory(current.empty() ? QString::fromStdString(m_.AllgVar.DataDir) : info.absolutePath());
-  if (!current.empty()) dialog.selectFile(info.fileName());
-  QString ext = QString::fromStdString(c.defaultExt);
-  if (ext.startsWith('.')) ext.remove(0, 1);
-  dialog.setDefaultSuffix(ext);
-  dialog.setNameFilters(QString::fromStdString(c.filter).split(";;", Qt::SkipEmptyParts));
-  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  return dialog.selectedFiles().first();
+  return qlxs::ChooseFile(this, c, save, current.empty() ? m_.AllgVar.DataDir : current);
 }
 
 void TfmMain::GoToTelegram() {

@@ -23,6 +23,7 @@
 #include "model/text_table.h"
 #include "ui/qt_canvas.h"
 #include "ui/qt_printer_output.h"
+#include "ui/qt_text.h"
 
 namespace qlxs {
 
@@ -42,7 +43,6 @@ constexpr int kTextLogExtension = 1200;
 constexpr int kTextPdfFile = 1713;
 constexpr int kTextColours = 1714;
 
-QString FromStd(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 
@@ -60,7 +60,7 @@ TfmDruk::TfmDruk(Monitor& m, QWidget* mainWindow) : QlxsDialog(m, mainWindow, kH
   auto* row = new QHBoxLayout(group);
   const std::vector<std::string> items = SplitCommaList(Text(m.AllgVar, kTextOutputItems));
   for (int i = 0; i < 3; ++i) {
-    rgrAusg_[i] = new QRadioButton(i < static_cast<int>(items.size()) ? FromStd(items[i]) : QString(), group);
+    rgrAusg_[i] = new QRadioButton(i < static_cast<int>(items.size()) ? Q(items[i]) : QString(), group);
     row->addWidget(rgrAusg_[i]);
     connect(rgrAusg_[i], &QRadioButton::toggled, this, [this](bool on) {
       if (on) ChoiceChanged();
@@ -134,7 +134,7 @@ void TfmDruk::ChoiceChanged() {
   pcbDruk_->setEnabled(printer);
   cbFarben_->setEnabled(printer);
   fcbFile_->setEnabled(!printer || Pdf());
-  const QString mask = FromStd(PrintFileMask(choice, Pdf()));
+  const QString mask = Q(PrintFileMask(choice, Pdf()));
   if (mask != mask_) {
     mask_ = mask;
     FillFileList();
@@ -146,7 +146,7 @@ void TfmDruk::FillFileList() {
   const QString entered = fcbFile_->currentText();
   fcbFile_->blockSignals(true);
   fcbFile_->clear();
-  fcbFile_->addItems(QDir(FromStd(m_.AllgVar.DataDir)).entryList({mask_}, QDir::Files, QDir::Name));
+  fcbFile_->addItems(QDir(Q(m_.AllgVar.DataDir)).entryList({mask_}, QDir::Files, QDir::Name));
   fcbFile_->setCurrentIndex(-1);
   fcbFile_->setEditText(entered);
   fcbFile_->blockSignals(false);
@@ -177,7 +177,7 @@ void TfmDruk::accept() {
       fcbFile_->setFocus();
       return;
     }
-    target = FromStd(name);
+    target = Q(name);
   }
   Run(choice, target);
   QlxsDialog::accept();
@@ -206,7 +206,7 @@ void TfmDruk::Run(int choice, const QString& target) {
     } else {
       printer.setPrinterName(target);
     }
-    printer.setDocName(FromStd(m_.AllgVar.dtlog));
+    printer.setDocName(Q(m_.AllgVar.dtlog));
     QtPrinterOutput out(printer, cbFarben_->isChecked(), DesktopSystemColours());
     lastResult_ = RunPrint(m_, choice, name, &out, progress);
   } else {

@@ -1,4 +1,5 @@
 #include "ui/qt_canvas.h"
+#include "ui/qt_text.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -15,7 +16,6 @@ Rgb ToRgb(const QColor& c) {
   return {static_cast<uint8_t>(c.red()), static_cast<uint8_t>(c.green()), static_cast<uint8_t>(c.blue())};
 }
 
-QString FromUtf8(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 }  // namespace
 
@@ -57,7 +57,7 @@ int QtCanvas::TextHeight(std::string_view) { return QFontMetrics(font_).height()
 
 void QtCanvas::DrawText(int x, int y, std::string_view text) {
   Resize();
-  const QString s = FromUtf8(text);
+  const QString s = Q(text);
   const QFontMetrics fm(font_);
   const QRect r(x, y, fm.horizontalAdvance(s), fm.height());
   QPainter p(&pixmap_);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "config/text_fields.h"
 #include "log/log_block.h"
 #include "log/log_reader.h"
 #include "log/log_state.h"
@@ -38,12 +39,6 @@ bool ReadTimeOfDay(std::string_view s, size_t i, double& out) {
   return true;
 }
 
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
-  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
-  return s;
-}
-
 // The search key of a telegram: its distance from the oldest telegram's
 // number (numbers wrap round), or its time stamp.
 double KeyOf(const LogState& m, const GoToTarget& target, int32_t nr, double dt) {
@@ -54,7 +49,7 @@ double KeyOf(const LogState& m, const GoToTarget& target, int32_t nr, double dt)
 }  // namespace
 
 std::optional<GoToTarget> ParseGoToTarget(std::string_view text, double newestTime) {
-  const std::string_view s = Trim(text);
+  const std::string_view s = TrimBlanks(text);
   if (s.empty()) return std::nullopt;
   GoToTarget t;
   if (s.find(':') == std::string_view::npos) {
