@@ -28,7 +28,10 @@ std::optional<GoToTarget> ParseGoToTarget(std::string_view text, double newestTi
 /// Puts the log view's page top on the telegram of `target`: the one with
 /// that number, or the first one stored at or after that time. The blocks
 /// are searched by their first telegram, so the search reads about
-/// log2(blocks) blocks and then walks one. False, leaving the view as it
+/// log2(blocks) blocks and then walks one. Numbers always rise through the
+/// log; time stamps rise too unless the clock was set back (the hour of a
+/// change from summer time, a re-analysed old log), and then a time of that
+/// stretch finds one of the telegrams stamped with it. False, leaving the view as it
 /// was, when the log does not hold that number or ends before that time.
 /// With the reader closed nothing happens (false).
 bool GoToTelegram(LogState& m, ViewState& v, const GoToTarget& target);
