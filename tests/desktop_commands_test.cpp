@@ -22,6 +22,7 @@
 #include "support/files.h"
 #include "support/monitor_fixture.h"
 #include "support/recording_canvas.h"
+#include "support/recording_window.h"
 #include "support/run_cli.h"
 #include "support/scratch_dir.h"
 #include "view/go_to.h"
@@ -31,16 +32,7 @@
 namespace qlxs {
 namespace {
 
-struct RecordingWindow final : DesktopWindow {
-  std::vector<int> posted;
-  int languageChanges = 0;
-  void PostViewCommand(int code) override { posted.push_back(code); }
-  void ShowViewMode(bool) override {}
-  void RefreshControls() override {}
-  void RefreshGrid() override {}
-  void SetScrollPosition(int) override {}
-  void LanguageChanged() override { ++languageChanges; }
-};
+using test::RecordingWindow;
 
 // A desktop over a monitor with the English texts, its data directory in a
 // scratch folder, created with a simulated log of 60 APDUs as the current

@@ -11,28 +11,18 @@
 #include "app/desktop.h"
 #include "app/monitor.h"
 #include "config/prg_par.h"
-#include "log/telegram_log.h"
 #include "log/store.h"
+#include "log/telegram_log.h"
 #include "support/apdu_telegram.h"
 #include "support/capture_fixture.h"
 #include "support/recording_canvas.h"
+#include "support/recording_window.h"
 #include "support/scratch_dir.h"
 
 namespace qlxs {
 namespace {
 
-// Keeps what the core asked of the window.
-struct RecordingWindow final : DesktopWindow {
-  std::vector<int> posted;
-  std::vector<bool> modes;
-  int controls = 0, grids = 0, scroll = -1, languageChanges = 0;
-  void PostViewCommand(int code) override { posted.push_back(code); }
-  void ShowViewMode(bool onlineView) override { modes.push_back(onlineView); }
-  void RefreshControls() override { ++controls; }
-  void RefreshGrid() override { ++grids; }
-  void SetScrollPosition(int position) override { scroll = position; }
-  void LanguageChanged() override { ++languageChanges; }
-};
+using test::RecordingWindow;
 
 struct DesktopFixture : test::CaptureFixture {
   DesktopFixture() {

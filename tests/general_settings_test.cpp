@@ -23,22 +23,14 @@
 #include "platform/user_store.h"
 #include "support/monitor_fixture.h"
 #include "support/recording_canvas.h"
+#include "support/recording_window.h"
 #include "support/scratch_dir.h"
 #include "support/test_env.h"
 
 namespace qlxs {
 namespace {
 
-struct RecordingWindow final : DesktopWindow {
-  std::vector<bool> modes;
-  int controls = 0;
-  void PostViewCommand(int) override {}
-  void ShowViewMode(bool onlineView) override { modes.push_back(onlineView); }
-  void RefreshControls() override { ++controls; }
-  void RefreshGrid() override {}
-  void SetScrollPosition(int) override {}
-  void LanguageChanged() override {}
-};
+using test::RecordingWindow;
 
 // A desktop with the English texts, its log in a scratch data directory and
 // the user store in the scratch directory too.
