@@ -315,8 +315,18 @@ TEST(PageText, CopiesTheTelegramUnderTheMouseOrThePage) {
   EXPECT_NE(all.find(second.substr(second.find('\n'))), std::string::npos) << "the page holds the telegram's lines";
   EXPECT_EQ(TelegramTextAt(fx.m, fx.d.view, page.back().bottom + 1000), "");
   EXPECT_EQ(PageTopNumber(fx.m), fx.m.log.stand.erstnr) << "the reader is back on the page top";
-  fx.m.PrgPar.ausgonl = 1;
-  EXPECT_EQ(PageText(fx.m, fx.d.view), "") << "only the log view is copied";
+
+  // The online view copies the telegrams it has drawn.
+  fx.d.ShowOnlineView();
+  fx.d.Tick();
+  EXPECT_EQ(PageText(fx.m, fx.d.view), "") << "nothing drawn yet";
+  T_Telegramm startdt = test::ApduTelegram({0x68, 0x04, 0x07, 0x00, 0x00, 0x00});
+  StoreTelegram(fx.m, startdt);
+  EXPECT_EQ(PageText(fx.m, fx.d.view), "") << "stored, not drawn";
+  fx.d.Tick();
+  const std::string online = PageText(fx.m, fx.d.view);
+  EXPECT_NE(online.find("STARTDT act"), std::string::npos) << online;
+  EXPECT_EQ(online.find('\r'), std::string::npos);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "view/page_text.h"
 
+#include "filter/filter_match.h"
 #include "log/log_reader.h"
 #include "log/log_state.h"
 #include "view/view_draw.h"
@@ -47,7 +48,32 @@ std::string TelegramTextAt(LogState& m, ViewState& v, int y) {
   return out;
 }
 
+// The telegrams of the online ring that the view has drawn, oldest first.
+std::string OnlineText(LogState& m, ViewState& v) {
+  std::string out;
+  const OnlineRing& ring = m.log.ring;
+  T_TeleAusgabe c;
+  c.shared = &v.shared;
+  const double dtalt = v.shared.dtalt;
+  v.shared.dtalt = 0;
+  // From the slot after the one written next round to the last one drawn.
+  for (int k = 1; k <= kRingSlots; ++k) {
+    const int i = (ring.write + k) % kRingSlots;
+    if (i == ring.read) break;  // not drawn yet
+    const T_Telegramm& t = ring.slot[static_cast<size_t>(i)];
+    if (t.lga == 0 || !ViewAdmits(m.PrgPar, m.AllgPar, m.log.stand.erstnr, t)) continue;
+    BeginTelegram(m, c, t);
+    RenderAll(m, c);
+    for (const char ch : c.TxtStr)
+      if (ch != '\r') out += ch;
+    out += '\n';
+  }
+  v.shared.dtalt = dtalt;
+  return out;
+}
+
 std::string PageText(LogState& m, ViewState& v) {
+  if (m.PrgPar.ausgonl == 1) return OnlineText(m, v);
   std::string out;
   if (!LogViewShown(m, v)) return out;
   const double dtalt = v.shared.dtalt;

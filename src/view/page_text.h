@@ -17,7 +17,8 @@ struct LogState;
 std::string TelegramTextAt(LogState& m, ViewState& v, int y);
 
 /// The lines of every telegram on the log view's page, in page order, with
-/// an empty line after each; empty when the log view is not shown.
+/// an empty line after each; in the online view those of the telegrams of
+/// the online ring it has drawn, oldest first.
 std::string PageText(LogState& m, ViewState& v);
 
 }  // namespace qlxs
