@@ -235,7 +235,7 @@ TelColourDialog::TelColourDialog(const ConfigState& cs, QWidget* mainWindow, con
   layout->addWidget(hintLine());
 
   RestoreFocus(tf.ilo);
-  PlaceBeside(kDialogTopBelowMain);
+  PlaceWhenShown(kDialogTopBelowMain);
 }
 
 ColourCombo* TelColourDialog::colourList(int pair, bool background) const {
@@ -343,7 +343,7 @@ ColourTableDialog::ColourTableDialog(const ConfigState& cs, QWidget* mainWindow,
   codes_->scrollToItem(codes_->item(code), QAbstractItemView::PositionAtCenter);
   codes_->setFocus(Qt::OtherFocusReason);
   RestoreFocus(table.ilo);
-  PlaceBeside(kDialogTopBelowMain);
+  PlaceWhenShown(kDialogTopBelowMain);
 }
 
 T_TypUrsFarben ColourTableDialog::Edited() const {

@@ -270,7 +270,7 @@ void TfmCom::showEvent(QShowEvent* e) {
 
 bool RunPortDialog(Monitor& m, QWidget* mainWindow, T_ComVar& copy, const std::string& byIdDir) {
   TfmCom d(m, mainWindow, copy, byIdDir);
-  d.PlaceBeside(kDialogTopBelowMain);
+  d.PlaceWhenShown(kDialogTopBelowMain);
   if (d.exec() != QDialog::Accepted) return false;
   SavePortEntries(m, d.Entries(), d.items(), copy);
   return true;

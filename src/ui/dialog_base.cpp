@@ -92,6 +92,17 @@ void QlxsDialog::PlaceBeside(int topBelowMain) {
   move(left, topBelowMain >= 0 ? main.top() + topBelowMain : y());
 }
 
+void QlxsDialog::Place() {
+  if (placeTop_ != kNotPlaced) PlaceBeside(placeTop_);
+}
+
+void QlxsDialog::showEvent(QShowEvent* e) {
+  QDialog::showEvent(e);
+  if (shown_) return;
+  shown_ = true;
+  Place();
+}
+
 void QlxsDialog::MarkError(QLineEdit* field, bool error) {
   field->setProperty("inError", error);
   field->setStyleSheet(error ? "QLineEdit { background: #ffd0d0; }" : QString());

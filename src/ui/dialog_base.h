@@ -78,6 +78,9 @@ class QlxsDialog : public QDialog {
   /// top at the main window's top plus `topBelowMain` (negative: keeps the
   /// top the dialog system chose).
   void PlaceBeside(int topBelowMain);
+  /// Places the dialog with `PlaceBeside(topBelowMain)` when it is first
+  /// shown, when its size is known.
+  void PlaceWhenShown(int topBelowMain) { placeTop_ = topBelowMain; }
 
   /// Shows or clears the error mark of an entry field.
   static void MarkError(QLineEdit* field, bool error);
@@ -91,7 +94,11 @@ class QlxsDialog : public QDialog {
   virtual bool Validate() { return true; }
   /// Called with Help; the default opens the dialog's help topic.
   virtual void ShowHelp();
+  /// Called once, when the dialog is first shown: places it. The default
+  /// follows `PlaceWhenShown` (nothing without it).
+  virtual void Place();
 
+  void showEvent(QShowEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* e) override;
 
@@ -111,6 +118,9 @@ class QlxsDialog : public QDialog {
   QPushButton* cancel_ = nullptr;
   QPushButton* help_ = nullptr;
   QLabel* hintLine_ = nullptr;
+  int placeTop_ = kNotPlaced;
+  bool shown_ = false;
+  static constexpr int kNotPlaced = -1000000;
 };
 
 }  // namespace qlxs

@@ -152,7 +152,7 @@ TfmFlt::TfmFlt(Monitor& m, QWidget* mainWindow, T_Filter& copy, FilterKind which
   Build();
   Fill();
   connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) { FocusMoved(old, now); });
-  PlaceBeside(kDialogTopBelowMain);
+  PlaceWhenShown(kDialogTopBelowMain);
   RestoreFocus(work_.ilo);
 }
 

@@ -155,10 +155,8 @@ void TfmAlg::Browse() {
   if (!dir.isEmpty()) edLogVerz->setText(Q(WithTrailingSlash(dir.toStdString())));
 }
 
-void TfmAlg::showEvent(QShowEvent* e) {
-  QlxsDialog::showEvent(e);
-  if (placed_ || mainWindow_ == nullptr) return;
-  placed_ = true;
+void TfmAlg::Place() {
+  if (mainWindow_ == nullptr) return;
   const QRect main = mainWindow_->frameGeometry();
   const DialogCorner c =
       GeneralDialogCorner(main.left(), main.top(), main.width(), frameGeometry().width(), controlBarHeight_);
@@ -176,6 +174,7 @@ bool EditGeneral(Monitor& m, QWidget* mainWindow, T_AllgPar& copy, std::string& 
 
 TfmOpt::TfmOpt(Monitor& m, QWidget* mainWindow) : QlxsDialog(m, mainWindow, kHelpOptions, false), m_(m) {
   setWindowTitle(T(kTextOptionsCaption));
+  PlaceWhenShown(kDialogTopBelowMain);
   chlbOpt = new QListWidget(this);
   const int count = OptionCount(m.AllgVar);
   for (int i = 0; i < count; ++i) {
@@ -205,12 +204,6 @@ void TfmOpt::Store() const {
   WriteOptions(m_.PrgPar, checked);
 }
 
-void TfmOpt::showEvent(QShowEvent* e) {
-  QlxsDialog::showEvent(e);
-  if (placed_) return;
-  placed_ = true;
-  PlaceBeside(kDialogTopBelowMain);
-}
 
 bool EditOptions(Monitor& m, QWidget* mainWindow) {
   TfmOpt dialog(m, mainWindow);

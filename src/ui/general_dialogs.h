@@ -58,14 +58,14 @@ class TfmAlg final : public QlxsDialog {
 
  protected:
   bool Validate() override;
-  void showEvent(QShowEvent* e) override;
+  /// Right-aligned with the main window, two control-bar heights below its top.
+  void Place() override;
 
  private:
   GeneralEntries Entries() const;
 
   Monitor& m_;
   int controlBarHeight_;
-  bool placed_ = false;
 };
 
 /// The options: one check box per option flag.
@@ -78,12 +78,8 @@ class TfmOpt final : public QlxsDialog {
 
   QListWidget* chlbOpt = nullptr;
 
- protected:
-  void showEvent(QShowEvent* e) override;
-
  private:
   Monitor& m_;
-  bool placed_ = false;
 };
 
 /// The about box: title, copyright, version; any key closes it.

@@ -48,7 +48,7 @@ constexpr int kTextColours = 1714;
 
 void PrintCommand(Monitor& m, QWidget* mainWindow) {
   TfmDruk d(m, mainWindow);
-  d.PlaceBeside(kDialogTopBelowMain);
+  d.PlaceWhenShown(kDialogTopBelowMain);
   if (d.exec() == QDialog::Accepted) StorePrintChoices(m.PrgPar, d.choices());
 }
 
