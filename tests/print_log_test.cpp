@@ -14,6 +14,7 @@
 #include "log/telegram_log.h"
 #include "print/print_log.h"
 #include "render/render.h"
+#include "model/typed_file.h"
 #include "support/capture_fixture.h"
 #include "support/scratch_dir.h"
 
@@ -197,6 +198,21 @@ TEST(PrintLog, AFailedWriteEndsTheOutput) {
   refused.failBegin = 13;
   EXPECT_EQ(PrintLog(p.fx.m, refused, nullptr).io, 13);
   EXPECT_TRUE(refused.lines.empty());
+}
+
+TEST(PrintLog, ALogClosedDuringTheOutputEndsItAsAFailure) {
+  PrintFixture p(250);
+  RecordingOutput out(60);
+  int calls = 0;
+  // The progress answer stands for the window's work between pages, which
+  // here closes the log as the daily switch at midnight does.
+  const PrintResult r = PrintLog(p.fx.m, out, nullptr, [&](int) {
+    if (++calls == 2) LogClose(p.fx.m);
+    return false;
+  });
+  EXPECT_EQ(r.io, kIoNotOpen);
+  EXPECT_LT(r.telegrams, 250);
+  EXPECT_NE(out.lines.back(), Text(p.fx.m.AllgVar, 1170)) << "no end text for an incomplete output";
 }
 
 TEST(PrintLog, ExtractCopiesTheAdmittedTelegramsRenumbered) {

@@ -10,6 +10,7 @@
 #include "log/store.h"
 #include "log/telegram_log.h"
 #include "model/helpers.h"
+#include "model/typed_file.h"
 #include "platform/locale_formats.h"
 #include "render/render.h"
 #include "view/shown.h"
@@ -151,6 +152,12 @@ PrintResult PrintLog(LogState& m, PrintOutput& out, LogFile* extract, const Prin
           out.Abort();
           break;
         }
+      }
+      // The window's work between two pages can close the log (a new daily
+      // log at midnight): the output is then incomplete and says so.
+      if (!reader.open) {
+        r.io = kIoNotOpen;
+        break;
       }
       if (!NextShown(m)) break;
       ReaderRecord(m, t);
