@@ -41,7 +41,7 @@ class FilterDialogRules : public ::testing::Test {
     return f;
   }
 
-  std::vector<FilterRowSpec> Rows() { return FilterRows(m->AllgVar, m->AllgPar); }
+  std::vector<FilterRowLayout> Rows() { return FilterRows(m->AllgVar, m->AllgPar); }
 
   test::TestMonitor m;
   ElementTexts el;
@@ -71,7 +71,7 @@ TEST_F(FilterDialogRules, RowsFollowTheAddressStructuresWithTheirLabelsAndLimits
     const auto rows = Rows();
     std::vector<int32_t> kinds, limits;
     std::vector<std::string> labels;
-    for (const FilterRowSpec& r : rows) {
+    for (const FilterRowLayout& r : rows) {
       kinds.push_back(r.art);
       limits.push_back(r.upper);
       if (r.art >= KritCaField1) labels.push_back(r.label);
@@ -89,7 +89,7 @@ TEST_F(FilterDialogRules, OnlyTypeAndCauseFieldsOpenThePickListAndSayItInTheirHi
   const auto rows = Rows();
   const std::string prefix = Text(m->AllgVar, kTextValueHint);
   const std::string pick = Text(m->AllgVar, 1227);
-  for (const FilterRowSpec& r : rows) {
+  for (const FilterRowLayout& r : rows) {
     const int mode = r.art == KritType ? kPickTypes : r.art == KritCause ? kPickCauses : kPickNone;
     EXPECT_EQ(r.pickMode, mode) << r.art;
     EXPECT_EQ(r.hint, prefix + std::to_string(r.upper) + (mode != kPickNone ? pick : "")) << r.art;

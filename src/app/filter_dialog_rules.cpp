@@ -54,16 +54,16 @@ int32_t FilterValueLimit(int32_t art, const T_AllgPar& ap) {
   return 0;
 }
 
-std::vector<FilterRowSpec> FilterRows(const T_AllgVar& v, const T_AllgPar& ap) {
+std::vector<FilterRowLayout> FilterRows(const T_AllgVar& v, const T_AllgPar& ap) {
   // The kinds the rows get under the current structures are those that
   // normalising gives an empty filter.
   T_Filter kinds;
   std::memset(&kinds, 0, sizeof kinds);
   FilterNormalise(kinds, ap);
-  std::vector<FilterRowSpec> rows;
+  std::vector<FilterRowLayout> rows;
   int field = 0;
   for (int i = 1; i <= std::clamp(kinds.anz, 0, 14); ++i) {
-    FilterRowSpec r;
+    FilterRowLayout r;
     r.row = i;
     r.art = Row(kinds, i).art;
     r.label = Text(v, kTextFilterRowLabel + r.art);
@@ -114,7 +114,7 @@ FilterForm FillFilterForm(const T_Filter& f, size_t rowCount, const LogSpan& spa
   return form;
 }
 
-std::vector<FilterFieldRef> InvalidFilterFields(const FilterForm& form, const std::vector<FilterRowSpec>& rows,
+std::vector<FilterFieldRef> InvalidFilterFields(const FilterForm& form, const std::vector<FilterRowLayout>& rows,
                                                 const ElementTexts& el) {
   std::vector<FilterFieldRef> bad;
   if (!ParseFilterIp(el, form.ip1)) bad.push_back({kIpRow, 1});
@@ -127,7 +127,7 @@ std::vector<FilterFieldRef> InvalidFilterFields(const FilterForm& form, const st
   return bad;
 }
 
-bool ReadFilterForm(const FilterForm& form, const std::vector<FilterRowSpec>& rows, const ElementTexts& el,
+bool ReadFilterForm(const FilterForm& form, const std::vector<FilterRowLayout>& rows, const ElementTexts& el,
                     const T_AllgPar& ap, int32_t ilo, T_Filter& f) {
   if (!InvalidFilterFields(form, rows, el).empty()) return false;
   f.ilo = ilo;

@@ -78,7 +78,7 @@ inline constexpr int kPickTypes = 1;
 inline constexpr int kPickCauses = 2;
 
 /// One criterion row of the dialog.
-struct FilterRowSpec {
+struct FilterRowLayout {
   int row = 0;          ///< 1..14, the row of `T_Filter::krit`
   int32_t art = 0;      ///< criterion kind under the current address structures
   std::string label;    ///< text 703 + art; "&<n>" before it for address fields
@@ -96,7 +96,7 @@ int32_t FilterValueLimit(int32_t art, const T_AllgPar& ap);
 /// `ap` give (number, length, type, cause, originator, the common address
 /// fields, the object address fields). The address field rows are numbered
 /// "&1", "&2", ... in order before their texts.
-std::vector<FilterRowSpec> FilterRows(const T_AllgVar& v, const T_AllgPar& ap);
+std::vector<FilterRowLayout> FilterRows(const T_AllgVar& v, const T_AllgPar& ap);
 
 /// The telegram log as the dialog's defaults see it, read when it opens.
 struct LogSpan {
@@ -148,7 +148,7 @@ inline constexpr int kIpRow = 0;
 /// Every field of `form` whose entry is not valid: a value outside 0 ..
 /// its row's limit or not a whole decimal number, an IPv4 field that is
 /// neither a dotted address nor the name of one in the element texts.
-std::vector<FilterFieldRef> InvalidFilterFields(const FilterForm& form, const std::vector<FilterRowSpec>& rows,
+std::vector<FilterFieldRef> InvalidFilterFields(const FilterForm& form, const std::vector<FilterRowLayout>& rows,
                                                 const ElementTexts& el);
 
 /// OK (and Save): reads the controls back into f when every entry is valid
@@ -156,7 +156,7 @@ std::vector<FilterFieldRef> InvalidFilterFields(const FilterForm& form, const st
 /// `ilo`, the rows the dialog has, the time bounds and their switches, the
 /// status flags, the source and class masks (with the class bit of raw
 /// frames and events), the IPv4 row, and normalises f under `ap`.
-bool ReadFilterForm(const FilterForm& form, const std::vector<FilterRowSpec>& rows, const ElementTexts& el,
+bool ReadFilterForm(const FilterForm& form, const std::vector<FilterRowLayout>& rows, const ElementTexts& el,
                     const T_AllgPar& ap, int32_t ilo, T_Filter& f);
 
 /// Reset: f becomes the normalised all-zero filter.

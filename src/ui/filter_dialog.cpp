@@ -147,7 +147,7 @@ std::optional<int32_t> TfmTyp::chosen() const {
 TfmFlt::TfmFlt(Monitor& m, QWidget* mainWindow, T_Filter& copy, FilterKind which)
     : QlxsDialog(m, mainWindow, FilterHelpTopic(which), true), m_(m), target_(copy), work_(copy) {
   setWindowTitle(T(FilterCaptionText(which)));
-  specs_ = FilterRows(m.AllgVar, m.AllgPar);
+  layouts_ = FilterRows(m.AllgVar, m.AllgPar);
   span_ = SpanOfLog(m, m.clock.LocalNow());
   Build();
   Fill();
@@ -238,9 +238,9 @@ void TfmFlt::Build() {
     return f;
   };
   ip_ = row(0, T(kTextFilterIpLabel), ipField(), ipField(), kTextFilterIpHint);
-  for (const FilterRowSpec& spec : specs_) {
+  for (const FilterRowLayout& rowLayout : layouts_) {
     // The fields are watched (F12, right click) as components of the dialog.
-    rows_.push_back(row(spec.row, Q(spec.label), ValueField(this), ValueField(this), 0));
+    rows_.push_back(row(rowLayout.row, Q(rowLayout.label), ValueField(this), ValueField(this), 0));
   }
   for (QLineEdit* f : {ip_.w1, ip_.w2}) connect(f, &QLineEdit::editingFinished, this, [this] { Validate(); });
   for (const RowControls& c : rows_)
@@ -327,7 +327,7 @@ FilterForm TfmFlt::Form() const {
 }
 
 bool TfmFlt::Validate() {
-  const auto bad = InvalidFilterFields(Form(), specs_, m_.AllgVar.elements);
+  const auto bad = InvalidFilterFields(Form(), layouts_, m_.AllgVar.elements);
   const auto isBad = [&](int row, int field) {
     return std::find(bad.begin(), bad.end(), FilterFieldRef{row, field}) != bad.end();
   };
@@ -341,7 +341,7 @@ bool TfmFlt::Validate() {
 }
 
 bool TfmFlt::ReadBack() {
-  return ReadFilterForm(Form(), specs_, m_.AllgVar.elements, m_.AllgPar, rememberedIndex(), work_);
+  return ReadFilterForm(Form(), layouts_, m_.AllgVar.elements, m_.AllgPar, rememberedIndex(), work_);
 }
 
 void TfmFlt::accept() {
@@ -375,7 +375,7 @@ void TfmFlt::Save() {
 bool TfmFlt::OpenPickList(QLineEdit* field) {
   int mode = kPickNone;
   for (size_t i = 0; i < rows_.size(); ++i)
-    if (rows_[i].w1 == field || rows_[i].w2 == field) mode = specs_[i].pickMode;
+    if (rows_[i].w1 == field || rows_[i].w2 == field) mode = layouts_[i].pickMode;
   if (mode == kPickNone) return false;
   TfmTyp pick(m_, this, mode, field->text().trimmed().toInt());
   pick.adjustSize();
@@ -398,7 +398,7 @@ bool TfmFlt::eventFilter(QObject* watched, QEvent* e) {
       // Only the type and cause fields watch for these.
       bool pickField = false;
       for (size_t i = 0; i < rows_.size(); ++i)
-        if ((rows_[i].w1 == field || rows_[i].w2 == field) && specs_[i].pickMode != kPickNone) pickField = true;
+        if ((rows_[i].w1 == field || rows_[i].w2 == field) && layouts_[i].pickMode != kPickNone) pickField = true;
       if (pickField) {
         OpenPickList(field);
         return true;
@@ -416,7 +416,7 @@ void TfmFlt::FocusMoved(QWidget* old, QWidget* now) {
   }
   // Value fields show their range (and the pick list) in the status line.
   for (size_t i = 0; i < rows_.size(); ++i)
-    if (now == rows_[i].w1 || now == rows_[i].w2) hintLine()->setText(Q(specs_[i].hint));
+    if (now == rows_[i].w1 || now == rows_[i].w2) hintLine()->setText(Q(layouts_[i].hint));
 }
 
 }  // namespace qlxs

@@ -110,7 +110,7 @@ class TfmFlt final : public QlxsDialog {
   Monitor& m_;
   T_Filter& target_;
   T_Filter work_;
-  std::vector<FilterRowSpec> specs_;
+  std::vector<FilterRowLayout> layouts_;
   LogSpan span_;
 
   QCheckBox* chbVon_ = nullptr;
