@@ -79,7 +79,6 @@ TEST(FilterFile, ReadsOnlyAFilterFile) {
       EXPECT_EQ(why, "");
     } else {
       EXPECT_TRUE(SameBytes(out, before)) << c.name << ": the record must stay as it was";
-      EXPECT_NE(why.find(path), std::string::npos) << why;
       EXPECT_NE(why.find(c.reason), std::string::npos) << why;
     }
   }
@@ -93,7 +92,6 @@ TEST(FilterFile, UnreadableFileIsRefused) {
   T_Filter out{};
   std::string why;
   EXPECT_FALSE(ReadFilterFile(path, out, why));
-  EXPECT_NE(why.find(path), std::string::npos) << why;
   EXPECT_NE(why.find("Permission denied"), std::string::npos) << why;
 }
 
@@ -120,7 +118,7 @@ TEST(FilterFile, WriteSetsTheLengthWordAndReadsBack) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
-TEST(FilterFile, FailedWriteNamesTheFileAndLeavesNoTrace) {
+TEST(FilterFile, FailedWriteSaysWhyAndLeavesNoTrace) {
   ScratchDir dir;
   std::filesystem::create_directories(dir.file("occupied/inside"));
   dir.write("plain", "not a folder");
@@ -135,7 +133,6 @@ TEST(FilterFile, FailedWriteNamesTheFileAndLeavesNoTrace) {
   for (const auto& c : cases) {
     std::string why;
     EXPECT_FALSE(WriteFilterFile(c.path, SampleFilter(), why)) << c.path;
-    EXPECT_NE(why.find(c.path), std::string::npos) << why;
     EXPECT_NE(why.find(c.reason), std::string::npos) << why;
   }
   // The folder in the way is untouched and no temporary file stays.

@@ -10,6 +10,7 @@
 #include "config/config_state.h"
 #include "config/filter_file.h"
 #include "config/message_box.h"
+#include "config/text_format.h"
 #include "config/text_fields.h"
 #include "filter/filter_match.h"
 #include "iec104/cause_lists.h"
@@ -208,7 +209,7 @@ std::string FilterFileStartPath(const T_AllgVar& v) { return v.DataDir + kFilter
 bool LoadFilterFile(ConfigState& cs, const std::string& path, T_Filter& copy) {
   std::string why;
   if (ReadFilterFile(path, copy, why)) return true;
-  MessageOk(cs, why, MsgError);
+  MessageOkNrText(cs, kTextFilterNotLoaded, FormatText(Text(cs.AllgVar, kTextFilterNotLoaded), {path, why}), MsgError);
   return false;
 }
 
@@ -216,7 +217,7 @@ bool SaveFilterFile(ConfigState& cs, const std::string& path, T_Filter& copy) {
   copy.lg = kFilterFileSize;
   std::string why;
   if (WriteFilterFile(path, copy, why)) return true;
-  MessageOk(cs, why, MsgError);
+  MessageOkNrText(cs, kTextFilterNotSaved, FormatText(Text(cs.AllgVar, kTextFilterNotSaved), {path, why}), MsgError);
   return false;
 }
 

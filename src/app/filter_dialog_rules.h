@@ -184,13 +184,17 @@ FileDialogCaption FilterFileDialogText(const T_AllgVar& v, bool save);
 /// Where the file dialogs start: the file "Filter" in the data directory.
 std::string FilterFileStartPath(const T_AllgVar& v);
 
+/// Error texts of filter files: `%s` the file, `%s` the reason.
+inline constexpr int kTextFilterNotLoaded = 1718;
+inline constexpr int kTextFilterNotSaved = 1719;
+
 /// Load: reads the filter file `path` into `copy`. A file that is not a
 /// filter file (missing, unreadable, of another size or length word) leaves
-/// `copy` as it was and shows an error naming the file and the reason.
+/// `copy` as it was and shows an error naming the file and the reason (text 1718).
 bool LoadFilterFile(ConfigState& cs, const std::string& path, T_Filter& copy);
 /// Save: `copy` (already read back from the controls) gets `lg` = 348 and
 /// is written to `path`; a failure shows an error naming the file and the
-/// reason.
+/// reason (text 1719).
 bool SaveFilterFile(ConfigState& cs, const std::string& path, T_Filter& copy);
 
 /// Status hint of a value field: text 1209, the upper limit, and text 1227

@@ -59,7 +59,7 @@ bool UseDisplayFilterFile(Monitor& m, const std::string& path, const char* comma
   T_Filter f{};
   std::string why;
   if (!ReadFilterFile(path, f, why)) {
-    std::fprintf(stderr, "qlxs-cli %s: %s\n", command, why.c_str());
+    std::fprintf(stderr, "qlxs-cli %s: cannot load the filter file %s: %s\n", command, path.c_str(), why.c_str());
     return false;
   }
   FilterNormalise(f, m.AllgPar);

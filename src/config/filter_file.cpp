@@ -10,7 +10,7 @@ namespace qlxs {
 bool ReadFilterFile(const std::string& path, T_Filter& out, std::string& why) {
   why.clear();
   const auto fail = [&](const std::string& reason) {
-    why = "cannot load the filter file " + path + ": " + reason;
+    why = reason;
     return false;
   };
   TypedFile f;
@@ -35,7 +35,7 @@ bool WriteFilterFile(const std::string& path, const T_Filter& filter, std::strin
   record.lg = kFilterFileSize;
   const int rc = WriteFileReplacing(path, std::string(reinterpret_cast<const char*>(&record), sizeof record));
   if (rc == 0) return true;
-  why = "cannot save the filter file " + path + ": " + IoResultText(rc);
+  why = IoResultText(rc);
   return false;
 }
 
