@@ -22,7 +22,7 @@
 #include "support/files.h"
 #include "support/monitor_fixture.h"
 #include "support/recording_canvas.h"
-#include "support/recording_window.h"
+#include "support/desktop_fixture.h"
 #include "support/run_cli.h"
 #include "support/scratch_dir.h"
 #include "view/go_to.h"
@@ -32,33 +32,20 @@
 namespace qlxs {
 namespace {
 
-using test::RecordingWindow;
-
-// A desktop over a monitor with the English texts, its data directory in a
-// scratch folder, created with a simulated log of 60 APDUs as the current
-// log, offline, in the log view.
-struct CommandFixture : test::CaptureFixture {
+// A desktop created with a simulated log of 60 APDUs as the current log,
+// offline, in the log view.
+struct CommandFixture : test::DesktopFixture {
   CommandFixture() {
-    m.AllgVar.DataDir = dir.dir();
-    m.AllgVar.pnr = 1;
-    for (T_ComVar& port : m.ports) port.bp.cnr = 0;
-    m.PrgPar.online = 0;
     m.PrgPar.ausgonl = 0;
     EXPECT_TRUE(test::MakeSimulatedLog(dir, log, {"--apdus", "60"}));
     d.Create({log});
     // Draw the newest page, as the window does after the start.
     d.RunViewCommand(35);
   }
-  ~CommandFixture() { LogClose(m); }
-
   // Stored telegrams of the current log.
   int32_t Count() const { return m.log.stand.letztnr - m.log.stand.erstnr + 1; }
 
-  test::ScratchDir dir;
   std::string log = dir.file("sim.lg4");
-  test::RecordingCanvas canvas;
-  RecordingWindow window;
-  Desktop d{m, canvas, window};
 };
 
 // The number of the telegram at the page top of the log view.

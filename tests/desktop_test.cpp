@@ -16,28 +16,13 @@
 #include "support/apdu_telegram.h"
 #include "support/capture_fixture.h"
 #include "support/recording_canvas.h"
-#include "support/recording_window.h"
+#include "support/desktop_fixture.h"
 #include "support/scratch_dir.h"
 
 namespace qlxs {
 namespace {
 
-using test::RecordingWindow;
-
-struct DesktopFixture : test::CaptureFixture {
-  DesktopFixture() {
-    m.AllgVar.DataDir = dir.dir();
-    m.AllgVar.pnr = 1;
-    for (T_ComVar& port : m.ports) port.bp.cnr = 0;
-    m.PrgPar.online = 0;
-  }
-  ~DesktopFixture() { LogClose(m); }
-
-  test::ScratchDir dir;
-  test::RecordingCanvas canvas;
-  RecordingWindow window;
-  Desktop d{m, canvas, window};
-};
+using test::DesktopFixture;
 
 TEST(Desktop, CommandLineNamesTheFilesAndTheOnlineState) {
   const struct {

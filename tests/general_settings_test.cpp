@@ -23,27 +23,17 @@
 #include "platform/user_store.h"
 #include "support/monitor_fixture.h"
 #include "support/recording_canvas.h"
-#include "support/recording_window.h"
+#include "support/desktop_fixture.h"
 #include "support/scratch_dir.h"
 #include "support/test_env.h"
 
 namespace qlxs {
 namespace {
 
-using test::RecordingWindow;
-
-// A desktop with the English texts, its log in a scratch data directory and
-// the user store in the scratch directory too.
-struct SettingsFixture : test::CaptureFixture {
-  SettingsFixture() {
-    m.AllgVar.DataDir = dir.file("data/");
-    EXPECT_EQ(MakeDirectories(m.AllgVar.DataDir), 0);
-    m.AllgVar.pnr = 1;
-    for (T_ComVar& port : m.ports) port.bp.cnr = 0;
-    m.PrgPar.online = 0;
-    d.Create({});
-  }
-  ~SettingsFixture() { LogClose(m); }
+// A desktop with its log in the data folder of a scratch directory and the
+// user store in the scratch directory too.
+struct SettingsFixture : test::DesktopFixture {
+  SettingsFixture() : DesktopFixture("data") { d.Create({}); }
 
   // The dialog as the user fills it: the fields as they open, changed by
   // `change`, then OK with the entries checked and written as the dialog does.
@@ -57,11 +47,7 @@ struct SettingsFixture : test::CaptureFixture {
     };
   }
 
-  test::ScratchDir dir;
   test::ScopedEnv config{"XDG_CONFIG_HOME", dir.file("config")};
-  test::RecordingCanvas canvas;
-  RecordingWindow window;
-  Desktop d{m, canvas, window};
 };
 
 TEST(GeneralSettings, FieldRules) {
