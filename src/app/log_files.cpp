@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -38,7 +37,6 @@ namespace {
 
 bool SameInode(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
-
 class Fd {
  public:
   explicit Fd(int fd = -1) : fd_(fd) {}
@@ -46,10 +44,6 @@ class Fd {
   Fd& operator=(const Fd&) = delete;
   ~Fd() { Close(); }
   int get() const { return fd_; }
-  void Reset(int fd) {
-    Close();
-    fd_ = fd;
-  }
   int Close() {
     if (fd_ < 0) return 0;
     const int rc = ::close(fd_);
